@@ -1,0 +1,50 @@
+# Entry points for a fresh Debian 12 machine: `make run` and `make test`.
+# Both install what the machine lacks first (scripts/setup.sh), then build.
+SHELL := /bin/bash
+BUILD := build
+JOBS ?= $(shell nproc)
+CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
+
+.PHONY: all setup build host win64 win32 test test-host test-wine test-release run clean
+
+all: build
+
+setup:
+	@bash scripts/setup.sh
+
+# Configure once per build folder; Ninja re-runs CMake itself when a CMakeLists changes.
+$(BUILD)/host/build.ninja:
+	cmake -S . -B $(BUILD)/host -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g"
+$(BUILD)/win64/build.ninja:
+	cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake
+$(BUILD)/win32/build.ninja:
+	cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
+
+host: setup $(BUILD)/host/build.ninja
+	cmake --build $(BUILD)/host -j $(JOBS)
+win64: setup $(BUILD)/win64/build.ninja
+	cmake --build $(BUILD)/win64 -j $(JOBS)
+win32: setup $(BUILD)/win32/build.ninja
+	cmake --build $(BUILD)/win32 -j $(JOBS)
+
+build: host win64 win32
+
+test-host: host
+	ctest --test-dir $(BUILD)/host $(CTEST_FLAGS)
+# The Wine tests share one prefix, one virtual X server and one persistent wineserver.
+test-wine: win64
+	bash scripts/with-wine.sh ctest --test-dir $(BUILD)/win64 $(CTEST_FLAGS)
+test-release: win32
+	ctest --test-dir $(BUILD)/win32 $(CTEST_FLAGS)
+
+test: test-host test-wine test-release
+
+# Builds and starts the installer under Wine; INTERACTIVE=1 leaves it to the person at
+# the screen when there is a display.
+run: win64 win32
+	bash scripts/run.sh
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,79 @@
+#include "platform/host/Faults.h"
+
+#include "platform/host/Strings.h"
+
+#include <map>
+#include <mutex>
+#include <vector>
+
+namespace hostwin {
+namespace {
+
+struct ActiveFault {
+  Fault fault;
+  int seen = 0;  // matching calls so far
+};
+
+struct FaultState {
+  std::mutex lock;  // workers of the sequences under test may call from a second thread
+  std::vector<ActiveFault> faults;
+  std::map<std::string, int> calls;
+};
+
+FaultState& State() {
+  static FaultState state;
+  return state;
+}
+
+std::vector<void (*)()>& Resets() {
+  static std::vector<void (*)()> resets;
+  return resets;
+}
+
+bool SameIgnoringCase(const std::string& a, const char* b) {
+  return lstrcmpiA(a.c_str(), b ? b : "") == 0;
+}
+
+}  // namespace
+
+void InjectFault(const Fault& fault) {
+  std::lock_guard<std::mutex> guard(State().lock);
+  State().faults.push_back(ActiveFault{fault, 0});
+}
+
+void ClearFaults() {
+  std::lock_guard<std::mutex> guard(State().lock);
+  State().faults.clear();
+  State().calls.clear();
+}
+
+int CallCount(const std::string& function) {
+  std::lock_guard<std::mutex> guard(State().lock);
+  auto it = State().calls.find(function);
+  return it == State().calls.end() ? 0 : it->second;
+}
+
+bool FailNow(const char* function, const char* argument, DWORD* error) {
+  std::lock_guard<std::mutex> guard(State().lock);
+  ++State().calls[function];
+  for (ActiveFault& active : State().faults) {
+    const Fault& f = active.fault;
+    if (f.function != function) continue;
+    if (!f.argument.empty() && !SameIgnoringCase(f.argument, argument)) continue;
+    ++active.seen;
+    if (f.nth == 0 || f.nth == active.seen) {
+      if (error) *error = f.error;
+      return true;
+    }
+  }
+  return false;
+}
+
+void RegisterReset(void (*reset)()) { Resets().push_back(reset); }
+
+void ResetAll() {
+  ClearFaults();
+  for (auto reset : Resets()) reset();
+}
+
+}  // namespace hostwin

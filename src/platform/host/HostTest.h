@@ -1,0 +1,5 @@
+// The host layer's controls for tests: fault injection, the files sandbox, the
+// message-box journal and the registry trees. Only host-only tests include this.
+#pragma once
+
+#include "platform/host/Faults.h"

@@ -1,0 +1,8 @@
+// Host Win32 layer: the subset of the Win32 API (narrow "A" functions) that the
+// portable code calls, implemented on Linux for host builds and tests. Types keep
+// their Windows sizes (DWORD and LONG are 32-bit even on LP64 Linux). One header per
+// area; tests reach the layer's controls through platform/host/HostTest.h.
+#pragma once
+
+#include "platform/host/Types.h"
+#include "platform/host/Strings.h"
