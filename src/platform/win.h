@@ -5,6 +5,7 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <shlwapi.h>  // PathIsDirectoryA, PathFileExistsA
 #else
 #include "platform/host/HostWin32.h"
 #endif

@@ -3,3 +3,7 @@
 #pragma once
 
 #include "platform/host/Faults.h"
+#include "platform/host/RegistryControls.h"
+#include "platform/host/SandboxControl.h"
+#include "platform/host/MessageJournal.h"
+#include "platform/host/HandleControl.h"

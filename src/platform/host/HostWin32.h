@@ -6,3 +6,7 @@
 
 #include "platform/host/Types.h"
 #include "platform/host/Strings.h"
+#include "platform/host/Registry.h"
+#include "platform/host/Handles.h"
+#include "platform/host/Files.h"
+#include "platform/host/User.h"

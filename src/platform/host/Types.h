@@ -112,6 +112,15 @@ typedef struct _FILETIME {
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_DIRECTORY 267L
+// files, folders and message boxes
+#define ERROR_NOT_SAME_DEVICE 17L
+#define ERROR_BAD_NETPATH 53L
+#define ERROR_NEGATIVE_SEEK 131L
+#define ERROR_NOACCESS 998L
+#define ERROR_INVALID_MSGBOX_STYLE 1581L
+// registry
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_KEY_DELETED 1018L
 
 DWORD GetLastError(void);
 void SetLastError(DWORD code);

@@ -1,0 +1,141 @@
+// The main window's side of the worker protocol: starting and stopping the one worker
+// thread, the "-ai" start timer, the completion table and the viewer's relaunch.
+#include <process.h>
+
+#include "app/SetupMWnd.h"
+#include "registry/Reg.h"
+
+namespace {
+
+const char kViewerExe[] = "DHViewer.exe";
+const char kViewerCommandLine[] = "\"%s\\%s\" -ai";
+const char kUpdateThreadFailed[] = "アップデート処理スレッド開始に失敗しました";
+const char kInstallDone[] = "インストール完了しました";
+const char kInstallFailed[] = "インストールに失敗しました(%s)";
+const char kUpdateFatal[] =
+    "上書きインストール中に致命的エラーが発生しました(999)\r\n大変ご迷惑をおかけします\r\n"
+    "現状のビューアをアンインストール後、最新版をダウンロードしてインストールしてください";
+const char kUpdateFailed[] = "上書きインストール中にエラーが発生し、最新版インストールは失敗しました(%s)";
+const char kConfirmCaption[] = "確認";
+const char kWarningCaption[] = "警告";
+
+// The update worker's code when restoring the installed folders failed as well.
+constexpr LPARAM kUpdateFatalCode = 999;
+constexpr DWORD kWorkerJoinTimeoutMs = 3000;
+
+WorkerProc workerProcedures[2] = {nullptr, nullptr};
+
+// Shows a failure text whose placeholder takes the code in decimal.
+void ShowCodedFailure(HWND owner, const char* format, LPARAM code) {
+  char number[24];
+  wsprintfA(number, "%d", static_cast<int>(code));
+  char text[512];
+  wsprintfA(text, format, number);
+  MessageBoxA(owner, text, kWarningCaption, MB_ICONERROR);
+}
+
+}  // namespace
+
+void cSetupMWnd::SetWorkerProcedure(int kind, WorkerProc procedure) {
+  if (kind == WORKER_UPDATE || kind == WORKER_INSTALL) workerProcedures[kind] = procedure;
+}
+
+int cSetupMWnd::StartWorker(int kind) {
+  if (workerThread) {
+    DWORD code = 0;
+    if (!GetExitCodeThread(workerThread, &code)) return -2;
+    if (code == STILL_ACTIVE) return 0;
+    // The last worker has ended but was not joined: forget its handle before reuse.
+    CloseHandle(workerThread);
+    workerThread = nullptr;
+    workerThreadId = 0;
+  }
+  WorkerProc procedure =
+      (kind == WORKER_UPDATE || kind == WORKER_INSTALL) ? workerProcedures[kind] : nullptr;
+  if (!procedure) return -3;
+  uintptr_t thread = _beginthreadex(nullptr, 0, procedure, this, CREATE_SUSPENDED, &workerThreadId);
+  if (thread == 0) {
+    workerThreadId = 0;
+    return -3;
+  }
+  workerThread = reinterpret_cast<HANDLE>(thread);
+  ResumeThread(workerThread);
+  workerStarted = 1;
+  return 1;
+}
+
+void cSetupMWnd::StopWorker() {
+  if (!workerThread) return;
+  DWORD code = 0;
+  if (GetExitCodeThread(workerThread, &code) && code == STILL_ACTIVE) {
+    WaitForSingleObject(workerThread, kWorkerJoinTimeoutMs);
+    if (GetExitCodeThread(workerThread, &code) && code == STILL_ACTIVE) {
+      TerminateThread(workerThread, 0);
+    }
+  }
+  CloseHandle(workerThread);
+  workerThread = nullptr;
+  workerThreadId = 0;
+}
+
+int cSetupMWnd::LaunchViewerForUpdate() {
+  if (!reg) return 0;
+  char commandLineText[MAX_PATH * 2 + 16];
+  if (reg->installLocation.GetLength() + lstrlenA(kViewerExe) + 8 >
+      static_cast<int>(sizeof commandLineText)) {
+    return 0;
+  }
+  wsprintfA(commandLineText, kViewerCommandLine, reg->installLocation.GetData(), kViewerExe);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, commandLineText, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return 0;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 1;
+}
+
+void cSetupMWnd::OnTimer(UINT_PTR id) {
+  if (id != ID_TIMER_UPDATE_START) return;
+  KillTimer(hwnd, ID_TIMER_UPDATE_START);
+  if (workerStarted) return;
+  if (StartWorker(WORKER_UPDATE) < 0) {
+    MessageBoxA(hwnd, kUpdateThreadFailed, kWarningCaption, MB_ICONERROR);
+  }
+}
+
+void cSetupMWnd::OnSetupComplete(WPARAM wParam, LPARAM lParam) {
+  StopWorker();
+  switch (LOWORD(wParam)) {
+    case SETUP_DONE_INSTALL:
+      if (lParam == 0) {
+        MessageBoxA(hwnd, kInstallDone, kConfirmCaption, MB_OK);
+      } else {
+        ShowCodedFailure(hwnd, kInstallFailed, lParam);
+      }
+      break;
+    case SETUP_DONE_UPDATE:
+      if (lParam == 0) {
+        if (IsUpdateMode()) {
+          LaunchViewerForUpdate();
+        } else {
+          MessageBoxA(hwnd, kInstallDone, kConfirmCaption, MB_OK);
+        }
+      } else if (lParam == kUpdateFatalCode) {
+        MessageBoxA(hwnd, kUpdateFatal, kWarningCaption, MB_ICONERROR);
+        if (IsUpdateMode()) WriteUpdateResult(999);
+      } else {
+        ShowCodedFailure(hwnd, kUpdateFailed, lParam);
+        if (IsUpdateMode()) WriteUpdateResult(0);
+      }
+      break;
+    default:
+      break;
+  }
+  DestroyWindow(hwnd);
+}

@@ -1,0 +1,48 @@
+#include "app/SetupMain.h"
+
+#include <commctrl.h>
+
+#include "app/GdiPlusInit.h"
+#include "app/SetupMWnd.h"
+
+namespace {
+const char kMutexName[] = "DHViewer Setup 01 by K.Morvale";
+const char kAlreadyRunning[] = "すでに起動中のプロセスが存在します";
+const char kGdiplusFailed[] = "GdiplusStartupエラー";
+const char kUnexpectedException[] = "例外";
+const char kConfirmCaption[] = "確認";
+}  // namespace
+
+int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
+  g_instance = instance;
+  try {
+    mainWindow.SetCommandLine(commandLine);
+
+    // The handle stays open for the life of the process; the system releases it.
+    HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+      if (mutex) CloseHandle(mutex);
+      MessageBoxA(nullptr, kAlreadyRunning, kConfirmCaption, MB_OK);
+      return kExitAlreadyRunning;
+    }
+
+    InitCommonControls();
+
+    cGDIPlusInit gdiplus;
+    if (gdiplus.GetStatus() != 0) {
+      MessageBoxA(nullptr, kGdiplusFailed, "", MB_OK);
+      return kExitNormal;
+    }
+
+    mainWindow.CreateMainWindow();
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    return kExitNormal;
+  } catch (...) {
+    MessageBoxA(nullptr, kUnexpectedException, "", MB_OK);
+    return kExitNormal;
+  }
+}

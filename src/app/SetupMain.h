@@ -1,0 +1,14 @@
+// The program's run from start-up to the end of the message loop.
+#pragma once
+
+#include <windows.h>
+
+class cSetupMWnd;
+
+// Exit codes of the run.
+constexpr int kExitNormal = 0;
+constexpr int kExitAlreadyRunning = -1;
+
+// Refuses a second instance, starts the common controls and GDI+, creates the main
+// window and runs the message loop until WM_QUIT.
+int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine);

@@ -1,0 +1,21 @@
+#include "app/UpdateDspDlg.h"
+
+#include "app/FillParent.h"
+
+namespace {
+const char kStartLine[] = "アップデート・インストールを開始します\r\n";
+}
+
+INT_PTR cUpdateDspDlg::DialogProc(UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      FillParent(hwnd);
+      SetDlgItemTextA(hwnd, IDC_TEXT, kStartLine);
+      return 1;
+    case WM_DESTROY:
+      hwnd = nullptr;
+      return 1;
+    default:
+      return 0;
+  }
+}
