@@ -11,7 +11,7 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/.." && pwd)"
 exe="${DH_RUN_EXE:-$repo/build/win64/DHViewSetup.exe}"
-wintool="$repo/build/win64/tests/gui/wintool.exe"
+wintool_exe="$repo/build/win64/tests/gui/wintool.exe"
 readonly main_class="MainWindowClass For DHViewSetup"
 # Guards against a hang; a normal start takes well under a second once the session is up.
 readonly start_timeout_ms=60000
@@ -22,7 +22,7 @@ fi
 interactive=0
 if [ "${DH_USE_DISPLAY:-}" = 1 ] && [ -n "${DISPLAY:-}" ]; then interactive=1; fi
 
-for needed in "$exe" "$wintool"; do
+for needed in "$exe" "$wintool_exe"; do
   if [ ! -f "$needed" ]; then
     echo "run: $needed does not exist; build it first with \`make win64\`" >&2
     exit 1
@@ -34,7 +34,7 @@ if [ "${DH_WINE_SESSION:-}" != 1 ]; then
 fi
 . "$here/wine-env.sh"
 
-wintool() { "$WINE64" "$wintool" "$@"; }
+wintool() { "$WINE64" "$wintool_exe" "$@"; }
 
 echo "run: starting $exe"
 "$WINE64" "$exe" &

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced (never run) before every Wine call of the project: `. scripts/wine-env.sh`.
 #
 # Every Wine program of the build talks to one prefix of our own under build/wine, with a

@@ -6,13 +6,15 @@
 # The stamp file is written last: a prefix whose creation was interrupted has no stamp
 # and is wiped and made again by the next call. The stamp holds the configuration
 # version below; raising it remakes prefixes made with older settings.
-# Concurrent callers (ctest -j, two terminals) serialise on a lock file; the losers find
-# the stamp when they get the lock and return.
+# Callers serialise on the session lock of with-wine.sh (with-wine.sh takes it before
+# calling us and says so in DH_WINE_SESSION_LOCKED): so the prefix is never remade
+# under a running session, and of concurrent callers (ctest -j, two terminals) the
+# losers find the stamp once they get the lock, and return.
 set -euo pipefail
 
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-readonly config_version="dh-prefix 1"
+readonly config_version="dh-prefix 2"
 readonly stamp="$WINEPREFIX/.dh-prefix-ready"
 
 prefix_ready() {
@@ -22,9 +24,14 @@ prefix_ready() {
 prefix_ready && exit 0
 
 mkdir -p "$DH_WINE_ROOT" "$HOME"
-exec 8>"$DH_WINE_ROOT/prefix.lock"
-flock 8
-prefix_ready && exit 0
+if [ "${DH_WINE_SESSION_LOCKED:-}" != 1 ]; then
+  exec 8>"$DH_WINE_ROOT/session.lock"
+  if ! flock -n 8; then
+    echo "wine-prefix: waiting for the Wine session on $WINEPREFIX to end" >&2
+    flock 8
+  fi
+  prefix_ready && exit 0
+fi
 
 echo "wine-prefix: creating $WINEPREFIX (once, about 15 s)" >&2
 
@@ -42,7 +49,8 @@ rm -rf "$WINEPREFIX"
 
 # Japanese glyphs need the Windows UI fonts replaced by IPAGothic. The virtual desktop
 # gives dialogs a window manager of sorts: without one every modal loop stalls about
-# 2 s after it ends, and screenshots lack title bars.
+# 2 s after it ends, and screenshots lack title bars. A crashing program gets its
+# backtrace printed and ends, instead of waiting on a crash dialog nobody can see.
 regfile="$DH_WINE_ROOT/prefix-settings.reg"
 {
   printf 'Windows Registry Editor Version 5.00\r\n\r\n'
@@ -55,6 +63,8 @@ regfile="$DH_WINE_ROOT/prefix-settings.reg"
   printf '"Desktop"="Default"\r\n'
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n'
   printf '"Default"="1024x768"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
+  printf '"ShowCrashDialog"=dword:00000000\r\n'
 } >"$regfile"
 (
   unset DISPLAY
@@ -66,7 +76,8 @@ regfile="$DH_WINE_ROOT/prefix-settings.reg"
 
 # Refuse to call a prefix ready whose settings did not land.
 if ! grep -q '"Desktop"="Default"' "$WINEPREFIX/user.reg" ||
-   ! grep -q '"MS UI Gothic"="IPAGothic"' "$WINEPREFIX/user.reg"; then
+   ! grep -q '"MS UI Gothic"="IPAGothic"' "$WINEPREFIX/user.reg" ||
+   ! grep -q '"ShowCrashDialog"=dword:00000000' "$WINEPREFIX/user.reg"; then
   echo "wine-prefix: settings missing from $WINEPREFIX/user.reg" >&2
   exit 1
 fi

@@ -28,8 +28,7 @@ if [ "${DH_WINE_SESSION:-}" = 1 ]; then
 fi
 
 . "$here/wine-env.sh"
-bash "$here/wine-prefix.sh" || { echo "with-wine: the Wine prefix could not be made" >&2; exit 1; }
-mkdir -p "$DH_SCREENSHOT_DIR"
+mkdir -p "$DH_WINE_ROOT" "$DH_SCREENSHOT_DIR"
 
 # fd 9 holds the session lock; no child inherits it, so a daemon cannot outlive us
 # holding it.
@@ -38,6 +37,8 @@ if ! flock -n 9; then
   echo "with-wine: waiting for another Wine session on $WINEPREFIX" >&2
   flock 9
 fi
+DH_WINE_SESSION_LOCKED=1 bash "$here/wine-prefix.sh" 9>&- ||
+  { echo "with-wine: the Wine prefix could not be made" >&2; exit 1; }
 
 xvfb_pid=""
 server_started=0
@@ -82,7 +83,7 @@ trap 'exit 143' TERM
 # tell us its number once it accepts connections, so we never mistake someone else's
 # server for ours.
 start_xvfb() {
-  local n ready log="$DH_WINE_ROOT/xvfb.log" i
+  local n ready log="$DH_WINE_ROOT/xvfb.log"
   ready="$(mktemp "$DH_WINE_ROOT/xvfb-ready.XXXXXX")"
   for n in $(seq 90 99); do
     if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then
@@ -92,9 +93,10 @@ start_xvfb() {
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -displayfd 3 \
       3>"$ready" </dev/null >"$log" 2>&1 9>&- &
     xvfb_pid=$!
-    for i in $(seq 1 200); do
+    for _ in $(seq 1 200); do
       if [ -s "$ready" ]; then
-        export DISPLAY=":$(tr -d '[:space:]' <"$ready")"
+        DISPLAY=":$(tr -d '[:space:]' <"$ready")"
+        export DISPLAY
         rm -f "$ready"
         return 0
       fi
@@ -123,12 +125,24 @@ else
 fi
 
 # The server daemonises; it must not hold our stdout (ctest or a pipe would wait for it).
-"$WINESERVER" -p </dev/null >/dev/null 2>&1 9>&-
-case $? in
-  0) server_started=1 ;;
-  2) echo "with-wine: a wineserver is already running on $WINEPREFIX; using it and leaving it running" >&2 ;;
-  *) echo "with-wine: wineserver did not start" >&2; exit 1 ;;
-esac
+# Status 2 means a server already runs on the prefix. Holding the session lock, that
+# can only be one left by a session that was killed outright: its desktop is bound to
+# a display that may be gone, so it is stopped and replaced.
+start_server() { "$WINESERVER" -p </dev/null >/dev/null 2>&1 9>&-; }
+start_server
+status=$?
+if [ "$status" -eq 2 ]; then
+  echo "with-wine: stopping a wineserver left running on $WINEPREFIX" >&2
+  "$WINESERVER" -k 2>/dev/null
+  timeout 30 "$WINESERVER" -w 2>/dev/null
+  start_server
+  status=$?
+fi
+if [ "$status" -ne 0 ]; then
+  echo "with-wine: wineserver did not start (status $status)" >&2
+  exit 1
+fi
+server_started=1
 
 # Warm-up: the first program of a session starts the Wine services, and the first one
 # with a window starts the virtual desktop (explorer.exe). Those live until the session

@@ -74,13 +74,15 @@ class WorkerTest : public AppFixture {
   // window was destroyed.
   std::vector<guitest::MessageBoxInfo> Complete(const char* commandLine, WPARAM which, LPARAM code) {
     guitest::MessageBoxAnswerer answerer(IDOK);
-    CreateMainWindow(commandLine);
+    lastMain = CreateMainWindow(commandLine);
     if (lstrcmpA(commandLine, "-ai") == 0) KillTimer(window->hwnd, ID_TIMER_UPDATE_START);
     PostMessageA(window->hwnd, WM_SETUP_COMPLETE, which, code);
     EXPECT_TRUE(PumpUntil([&] { return WindowGone(); }, 5000));
     answerer.Stop();
     return answerer.Boxes();
   }
+
+  HWND lastMain = nullptr;
 };
 
 TEST_F(WorkerTest, InstallSuccessAndFailureMessages) {
@@ -88,11 +90,14 @@ TEST_F(WorkerTest, InstallSuccessAndFailureMessages) {
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ(std::string("インストール完了しました"), boxes[0].text);
   EXPECT_EQ(std::string("確認"), boxes[0].caption);
+  EXPECT_EQ(lastMain, boxes[0].owner);
+  EXPECT_EQ(std::vector<int>{IDOK}, boxes[0].buttons);
 
   boxes = Complete("", SETUP_DONE_INSTALL, 560);
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ(std::string("インストールに失敗しました(560)"), boxes[0].text);
   EXPECT_EQ(std::string("警告"), boxes[0].caption);
+  EXPECT_EQ(lastMain, boxes[0].owner);
 }
 
 TEST_F(WorkerTest, InteractiveUpdateSuccessShowsTheDoneMessageWithoutRelaunch) {
