@@ -44,6 +44,15 @@ class BaseDialog {
   }
 
  protected:
+  // What the modeless dialogs do with every message they do not handle themselves:
+  // WM_DESTROY forgets the window (so the destructor will not destroy it again), and
+  // everything else is left to the dialog manager.
+  INT_PTR ModelessDefault(UINT message) {
+    if (message != WM_DESTROY) return 0;
+    hwnd = nullptr;
+    return 1;
+  }
+
   // The modeless dialogs' destructors: destroy the window unless the system already did
   // (WM_DESTROY cleared hwnd).
   void DestroyOwnWindow() {

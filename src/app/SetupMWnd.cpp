@@ -4,11 +4,13 @@
 #include <new>
 
 #include "app/DownWnd.h"
+#include "app/SetupMain.h"
 #include "app/UpWnd.h"
 #include "app/UpdateDspDlg.h"
 #include "app/WelcomeDlg.h"
 #include "registry/Reg.h"
 #include "res/ResourceIds.h"
+#include "res/Captions.h"
 
 HINSTANCE g_instance = nullptr;
 HWND g_mainWindow = nullptr;
@@ -19,8 +21,6 @@ const char kUpdateModeArgument[] = "-ai";
 const char kCaption[] = "Dravenholtビューアのインストール";
 const char kRegisterClassFailed[] = "RegisterClassEx失敗 Err=%d";
 const char kInternalError[] = "内部エラーのためインストール続行不能です(%d)";
-const char kUnexpectedException[] = "例外";
-const char kWarningCaption[] = "警告";
 
 // Failure codes of WM_CREATE, shown in the internal-error message.
 constexpr int kNoRegistryObject = 50;
@@ -141,7 +141,7 @@ LRESULT cSetupMWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
   } catch (...) {
-    MessageBoxA(nullptr, kUnexpectedException, "", MB_OK);
+    ShowUnexpectedFailure();
     if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
     return 0;
   }
@@ -178,16 +178,17 @@ void cSetupMWnd::OnCreate() {
       CreateInteractiveLayout();
     }
   } catch (int code) {
-    char text[128];
-    wsprintfA(text, kInternalError, code);
-    MessageBoxA(hwnd, text, kWarningCaption, MB_ICONQUESTION);
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ReportCreateFailure(code);
   } catch (...) {
-    char text[128];
-    wsprintfA(text, kInternalError, kUnexpectedCreateFailure);
-    MessageBoxA(hwnd, text, kWarningCaption, MB_ICONQUESTION);
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    ReportCreateFailure(kUnexpectedCreateFailure);
   }
+}
+
+void cSetupMWnd::ReportCreateFailure(int code) {
+  char text[128];
+  wsprintfA(text, kInternalError, code);
+  MessageBoxA(hwnd, text, kCaptionWarning, MB_ICONQUESTION);
+  PostMessageA(hwnd, WM_CLOSE, 0, 0);
 }
 
 void cSetupMWnd::CreateInteractiveLayout() {

@@ -105,6 +105,8 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
 
  private:
   void OnCreate();
+  // The internal-error message with the code; the window then closes.
+  void ReportCreateFailure(int code);
   void CreateInteractiveLayout();
   void StartUpdateMode();
   void OnTimer(UINT_PTR id);

@@ -4,6 +4,7 @@
 
 #include "app/SetupMWnd.h"
 #include "registry/Reg.h"
+#include "res/Captions.h"
 
 namespace {
 
@@ -16,8 +17,6 @@ const char kUpdateFatal[] =
     "上書きインストール中に致命的エラーが発生しました(999)\r\n大変ご迷惑をおかけします\r\n"
     "現状のビューアをアンインストール後、最新版をダウンロードしてインストールしてください";
 const char kUpdateFailed[] = "上書きインストール中にエラーが発生し、最新版インストールは失敗しました(%s)";
-const char kConfirmCaption[] = "確認";
-const char kWarningCaption[] = "警告";
 
 // The update worker's code when restoring the installed folders failed as well.
 constexpr LPARAM kUpdateFatalCode = 999;
@@ -31,7 +30,7 @@ void ShowCodedFailure(HWND owner, const char* format, LPARAM code) {
   wsprintfA(number, "%d", static_cast<int>(code));
   char text[512];
   wsprintfA(text, format, number);
-  MessageBoxA(owner, text, kWarningCaption, MB_ICONERROR);
+  MessageBoxA(owner, text, kCaptionWarning, MB_ICONERROR);
 }
 
 }  // namespace
@@ -105,7 +104,7 @@ void cSetupMWnd::OnTimer(UINT_PTR id) {
   KillTimer(hwnd, ID_TIMER_UPDATE_START);
   if (workerStarted) return;
   if (StartWorker(WORKER_UPDATE) < 0) {
-    MessageBoxA(hwnd, kUpdateThreadFailed, kWarningCaption, MB_ICONERROR);
+    MessageBoxA(hwnd, kUpdateThreadFailed, kCaptionWarning, MB_ICONERROR);
   }
 }
 
@@ -114,7 +113,7 @@ void cSetupMWnd::OnSetupComplete(WPARAM wParam, LPARAM lParam) {
   switch (LOWORD(wParam)) {
     case SETUP_DONE_INSTALL:
       if (lParam == 0) {
-        MessageBoxA(hwnd, kInstallDone, kConfirmCaption, MB_OK);
+        MessageBoxA(hwnd, kInstallDone, kCaptionConfirm, MB_OK);
       } else {
         ShowCodedFailure(hwnd, kInstallFailed, lParam);
       }
@@ -124,10 +123,10 @@ void cSetupMWnd::OnSetupComplete(WPARAM wParam, LPARAM lParam) {
         if (IsUpdateMode()) {
           LaunchViewerForUpdate();
         } else {
-          MessageBoxA(hwnd, kInstallDone, kConfirmCaption, MB_OK);
+          MessageBoxA(hwnd, kInstallDone, kCaptionConfirm, MB_OK);
         }
       } else if (lParam == kUpdateFatalCode) {
-        MessageBoxA(hwnd, kUpdateFatal, kWarningCaption, MB_ICONERROR);
+        MessageBoxA(hwnd, kUpdateFatal, kCaptionWarning, MB_ICONERROR);
         if (IsUpdateMode()) WriteUpdateResult(999);
       } else {
         ShowCodedFailure(hwnd, kUpdateFailed, lParam);

@@ -4,14 +4,16 @@
 
 #include "app/GdiPlusInit.h"
 #include "app/SetupMWnd.h"
+#include "res/Captions.h"
 
 namespace {
 const char kMutexName[] = "DHViewer Setup 01 by K.Morvale";
 const char kAlreadyRunning[] = "すでに起動中のプロセスが存在します";
 const char kGdiplusFailed[] = "GdiplusStartupエラー";
 const char kUnexpectedException[] = "例外";
-const char kConfirmCaption[] = "確認";
 }  // namespace
+
+void ShowUnexpectedFailure() { MessageBoxA(nullptr, kUnexpectedException, "", MB_OK); }
 
 int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
   g_instance = instance;
@@ -22,7 +24,7 @@ int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
       if (mutex) CloseHandle(mutex);
-      MessageBoxA(nullptr, kAlreadyRunning, kConfirmCaption, MB_OK);
+      MessageBoxA(nullptr, kAlreadyRunning, kCaptionConfirm, MB_OK);
       return kExitAlreadyRunning;
     }
 
@@ -42,7 +44,7 @@ int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
     }
     return kExitNormal;
   } catch (...) {
-    MessageBoxA(nullptr, kUnexpectedException, "", MB_OK);
+    ShowUnexpectedFailure();
     return kExitNormal;
   }
 }

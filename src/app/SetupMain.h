@@ -9,6 +9,9 @@ class cSetupMWnd;
 constexpr int kExitNormal = 0;
 constexpr int kExitAlreadyRunning = -1;
 
+// The message of a failure nobody expected ("例外"); the program then ends with 0.
+void ShowUnexpectedFailure();
+
 // Refuses a second instance, starts the common controls and GDI+, creates the main
 // window and runs the message loop until WM_QUIT.
 int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine);

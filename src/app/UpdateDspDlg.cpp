@@ -12,10 +12,7 @@ INT_PTR cUpdateDspDlg::DialogProc(UINT message, WPARAM, LPARAM) {
       FillParent(hwnd);
       SetDlgItemTextA(hwnd, IDC_TEXT, kStartLine);
       return 1;
-    case WM_DESTROY:
-      hwnd = nullptr;
-      return 1;
     default:
-      return 0;
+      return ModelessDefault(message);
   }
 }

@@ -7,10 +7,7 @@ INT_PTR cWelcomeDlg::DialogProc(UINT message, WPARAM, LPARAM) {
     case WM_PAINT:
       PaintWelcomeImage(hwnd);
       return 1;
-    case WM_DESTROY:
-      hwnd = nullptr;
-      return 1;
     default:
-      return 0;
+      return ModelessDefault(message);
   }
 }

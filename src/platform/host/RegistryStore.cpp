@@ -136,17 +136,23 @@ HKEY RegistryStore::AddHandle(KeyRef ref) {
   return reinterpret_cast<HKEY>(value);
 }
 
+LSTATUS RegistryStore::ResolveChild(HKEY parent, const char* subKey, KeyRef* ref) const {
+  LSTATUS status = Resolve(parent, ref);
+  if (status != ERROR_SUCCESS) return status;
+  if (!Find(ref->hive, ref->path)) return ERROR_KEY_DELETED;
+  std::vector<std::string> parts;
+  status = SplitPath(subKey, &parts);
+  if (status != ERROR_SUCCESS) return status;
+  ref->path.insert(ref->path.end(), parts.begin(), parts.end());
+  return ERROR_SUCCESS;
+}
+
 LSTATUS RegistryStore::CreateKey(HKEY parent, const char* subKey, REGSAM access, HKEY* result,
                                  DWORD* disposition) {
   std::lock_guard<std::mutex> guard(lock);
   KeyRef ref;
-  LSTATUS status = Resolve(parent, &ref);
+  LSTATUS status = ResolveChild(parent, subKey, &ref);
   if (status != ERROR_SUCCESS) return status;
-  if (!Find(ref.hive, ref.path)) return ERROR_KEY_DELETED;
-  std::vector<std::string> parts;
-  status = SplitPath(subKey, &parts);
-  if (status != ERROR_SUCCESS) return status;
-  ref.path.insert(ref.path.end(), parts.begin(), parts.end());
   bool created = false;
   Create(ref.hive, ref.path, &created);
   ref.access = GrantedAccess(access);
@@ -158,13 +164,8 @@ LSTATUS RegistryStore::CreateKey(HKEY parent, const char* subKey, REGSAM access,
 LSTATUS RegistryStore::OpenKey(HKEY parent, const char* subKey, REGSAM access, HKEY* result) {
   std::lock_guard<std::mutex> guard(lock);
   KeyRef ref;
-  LSTATUS status = Resolve(parent, &ref);
+  LSTATUS status = ResolveChild(parent, subKey, &ref);
   if (status != ERROR_SUCCESS) return status;
-  if (!Find(ref.hive, ref.path)) return ERROR_KEY_DELETED;
-  std::vector<std::string> parts;
-  status = SplitPath(subKey, &parts);
-  if (status != ERROR_SUCCESS) return status;
-  ref.path.insert(ref.path.end(), parts.begin(), parts.end());
   if (!Find(ref.hive, ref.path)) return ERROR_FILE_NOT_FOUND;
   ref.access = GrantedAccess(access);
   *result = AddHandle(std::move(ref));

@@ -56,6 +56,9 @@ class RegistryStore {
   };
 
   LSTATUS Resolve(HKEY key, KeyRef* ref) const;
+  // The key below an open parent that subKey names (it need not exist yet); the parent
+  // itself must still exist.
+  LSTATUS ResolveChild(HKEY parent, const char* subKey, KeyRef* ref) const;
   RegistryKey* Find(int hive, const std::vector<std::string>& path) const;
   RegistryKey* Create(int hive, const std::vector<std::string>& path, bool* created);
   // The key a handle names, checked for the access the operation needs.
