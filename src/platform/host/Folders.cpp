@@ -33,6 +33,21 @@ bool IsSameOrInside(const std::string& linuxPath, const std::string& folder) {
   return linuxPath == folder || linuxPath.compare(0, folder.size() + 1, folder + "/") == 0;
 }
 
+// An existing folder named by path, for the calls that act on one (the caller holds
+// the sandbox lock); false with the error Win32 gives otherwise.
+bool FindExistingFolder(LPCSTR path, FileTarget* target, DWORD* error) {
+  if (!FileTarget::Find(path, hostwin::WinPath::Check::kPlain, target, error)) return false;
+  if (!target->Exists()) {
+    *error = ERROR_FILE_NOT_FOUND;
+    return false;
+  }
+  if (target->IsFile()) {
+    *error = ERROR_DIRECTORY;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
@@ -55,10 +70,7 @@ BOOL RemoveDirectoryA(LPCSTR lpPathName) {
   Sandbox& sandbox = Sandbox::Instance();
   std::lock_guard<std::mutex> guard(sandbox.Lock());
   FileTarget target;
-  if (!FileTarget::Find(lpPathName, hostwin::WinPath::Check::kPlain, &target, &error))
-    return FailWith(error, FALSE);
-  if (!target.Exists()) return FailWith(ERROR_FILE_NOT_FOUND, FALSE);
-  if (target.IsFile()) return FailWith(ERROR_DIRECTORY, FALSE);
+  if (!FindExistingFolder(lpPathName, &target, &error)) return FailWith(error, FALSE);
   if (target.path.IsRoot() || hostwin::DosAttributes::IsReadOnly(target.where.info))
     return FailWith(ERROR_ACCESS_DENIED, FALSE);
   // The process holds its current folder open, so that one (and its parents) stay.
@@ -82,10 +94,7 @@ BOOL SetCurrentDirectoryA(LPCSTR lpPathName) {
   Sandbox& sandbox = Sandbox::Instance();
   std::lock_guard<std::mutex> guard(sandbox.Lock());
   FileTarget target;
-  if (!FileTarget::Find(lpPathName, hostwin::WinPath::Check::kPlain, &target, &error))
-    return FailWith(error, FALSE);
-  if (!target.Exists()) return FailWith(ERROR_FILE_NOT_FOUND, FALSE);
-  if (target.IsFile()) return FailWith(ERROR_DIRECTORY, FALSE);
+  if (!FindExistingFolder(lpPathName, &target, &error)) return FailWith(error, FALSE);
   hostwin::WinPath folder =
       target.path.IsRoot() ? target.path : target.path.Parent().Child(target.path.Leaf());
   sandbox.SetCurrentFolder(folder);
