@@ -42,12 +42,6 @@
 #define INVALID_SET_FILE_POINTER ((DWORD)-1)
 #define INVALID_FILE_SIZE ((DWORD)0xFFFFFFFF)
 
-typedef struct _SECURITY_ATTRIBUTES {
-  DWORD nLength;
-  LPVOID lpSecurityDescriptor;
-  BOOL bInheritHandle;
-} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
-
 // Only synchronous I/O is offered; a non-null OVERLAPPED is refused.
 typedef struct _OVERLAPPED {
   ULONG_PTR Internal;

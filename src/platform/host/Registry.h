@@ -8,10 +8,6 @@
 
 #include "platform/host/Types.h"
 
-// Defined with the file functions; a repeated typedef of the same type is allowed.
-struct _SECURITY_ATTRIBUTES;
-typedef _SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
-
 // The predefined keys carry the values Win32 gives them, sign-extended on 64-bit.
 // Only the current user's and the machine's hives hold keys; the program touches no
 // other, and the other two are refused as invalid handles.

@@ -84,6 +84,13 @@ typedef struct _FILETIME {
   DWORD dwHighDateTime;
 } FILETIME, *LPFILETIME;
 
+// Files, keys, mutexes and threads take it; the host layer ignores its contents.
+typedef struct _SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
 // ---- errors ---------------------------------------------------------------------
 #define ERROR_SUCCESS 0L
 #define NO_ERROR 0L
