@@ -5,7 +5,7 @@ BUILD := build
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all setup build host win64 win32 test test-host test-wine test-release run clean
+.PHONY: all setup build host win64 win32 fuzz test test-host test-wine test-release test-fuzz run clean
 
 all: build
 
@@ -22,6 +22,10 @@ $(BUILD)/win32/build.ninja:
 	cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
 
+$(BUILD)/fuzz/build.ninja:
+	cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDH_FUZZ=ON \
+	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+
 host: setup $(BUILD)/host/build.ninja
 	cmake --build $(BUILD)/host -j $(JOBS)
 win64: setup $(BUILD)/win64/build.ninja
@@ -29,7 +33,10 @@ win64: setup $(BUILD)/win64/build.ninja
 win32: setup $(BUILD)/win32/build.ninja
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
-build: host win64 win32
+fuzz: setup $(BUILD)/fuzz/build.ninja
+	cmake --build $(BUILD)/fuzz -j $(JOBS)
+
+build: host win64 win32 fuzz
 
 test-host: host
 	ctest --test-dir $(BUILD)/host $(CTEST_FLAGS)
@@ -39,7 +46,12 @@ test-wine: win64
 test-release: win32
 	ctest --test-dir $(BUILD)/win32 $(CTEST_FLAGS)
 
-test: test-host test-wine test-release
+# Each fuzz target for a bounded time (FUZZ_SECONDS); scripts/fuzz.sh runs longer hunts.
+FUZZ_SECONDS ?= 20
+test-fuzz: fuzz
+	bash scripts/fuzz.sh $(FUZZ_SECONDS)
+
+test: test-host test-wine test-release test-fuzz
 
 # Builds and starts the installer under Wine; INTERACTIVE=1 leaves it to the person at
 # the screen when there is a display.
