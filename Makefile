@@ -5,7 +5,7 @@ BUILD := build
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all setup build host win64 win32 fuzz test test-host test-wine test-release test-fuzz run clean
+.PHONY: all setup build host win64 win32 fuzz bench test test-host test-wine test-release test-fuzz run clean
 
 all: build
 
@@ -26,6 +26,9 @@ $(BUILD)/fuzz/build.ninja:
 	cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDH_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
+$(BUILD)/bench/build.ninja:
+	cmake -S . -B $(BUILD)/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DDH_BENCH=ON
+
 host: setup $(BUILD)/host/build.ninja
 	cmake --build $(BUILD)/host -j $(JOBS)
 win64: setup $(BUILD)/win64/build.ninja
@@ -35,6 +38,11 @@ win32: setup $(BUILD)/win32/build.ninja
 
 fuzz: setup $(BUILD)/fuzz/build.ninja
 	cmake --build $(BUILD)/fuzz -j $(JOBS)
+
+# Benchmarks run on demand, against independent tools, with an optimised build.
+bench: setup $(BUILD)/bench/build.ninja
+	cmake --build $(BUILD)/bench -j $(JOBS)
+	bash bench/decode/run.sh $(BUILD)/bench/tools/dhpack/dhpack
 
 build: host win64 win32 fuzz
 

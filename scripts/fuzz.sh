@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # fuzz.sh [SECONDS] [TARGET...]: runs the libFuzzer targets of build/fuzz, each for
-# SECONDS (default 30), from its committed seeds (tests/fuzz/corpus/<target>) and the
+# SECONDS (default 30), from its committed seeds (tests/fuzz/corpus/<target>, plus the
+# folders named in tests/fuzz/corpus/<target>.more, such as test fixtures) and the
 # corpus grown by earlier runs (build/fuzz/corpus/<target>, never committed).
 # `make test` runs every target briefly; for a long hunt:
 #   make fuzz && bash scripts/fuzz.sh 3600 fuzz_lha_archive
@@ -27,6 +28,11 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus"
   dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
+  if [ -f "$seeds.more" ]; then
+    while read -r more; do
+      [ -n "$more" ] && [ -d "$repo/$more" ] && dirs+=("$repo/$more")
+    done < "$seeds.more"
+  fi
   echo "fuzz: $target for ${seconds}s" >&2
   if ! "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$build/crashes/$target-" "${dirs[@]}" \

@@ -18,3 +18,6 @@
 
 #define IDB_WELCOME_PNG 136    // "PNG" resources
 #define IDB_PAGE_PNG 137
+
+#define IDR_README_DAT 126     // "DAT" resources: enciphered LHA archives; "ReadMe.txt" only
+#define IDR_PAYLOAD_DAT 130    // the whole viewer installation, "SetupInfo.xml" included

@@ -1,5 +1,6 @@
 // Name lists read back from stored bytes: AddMultiple must stay inside the given total
 // whatever the bytes and the claimed count.
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>

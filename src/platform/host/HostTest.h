@@ -7,3 +7,4 @@
 #include "platform/host/SandboxControl.h"
 #include "platform/host/MessageJournal.h"
 #include "platform/host/HandleControl.h"
+#include "platform/host/ResourceControl.h"

@@ -10,3 +10,5 @@
 #include "platform/host/Handles.h"
 #include "platform/host/Files.h"
 #include "platform/host/User.h"
+#include "platform/host/Resources.h"
+#include "platform/host/Sleep.h"

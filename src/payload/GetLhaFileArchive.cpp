@@ -1,0 +1,267 @@
+// The archive operations of the payload extractor: read-me text, payload size, the
+// list of installed names, the uninstall record and the extraction itself. Failures
+// are raised inside as integer codes and caught at each operation's end.
+#include <cstdint>
+#include <cstring>
+
+#include "morstd/MorAlloc.h"
+#include "payload/GetLhaFile.h"
+#include "payload/LhaArchiveReader.h"
+#include "payload/UninstRecordFormat.h"
+#include "payload/WholeFiles.h"
+
+DWORD cGetLhaFile::extractPauseMs = cGetLhaFile::kExtractPauseMs;
+
+namespace {
+
+constexpr char kReadMeName[] = "ReadMe.txt";          // matched with case
+constexpr char kSetupInfoName[] = "SetupInfo.xml";    // matched without case
+constexpr char kProgramFilesPlaceholder[] = "#PROGRAMFILES#";
+constexpr char kAppDataPlaceholder[] = "#APPDATA#";
+constexpr int kOtherFailure = 999;
+
+// The failure code of each step of one operation.
+struct StepCodes {
+  int load;
+  int open;
+  int headers;
+  int walk;
+  int select;  // also a member whose data runs short
+  int buffer;
+};
+constexpr StepCodes kReadMeCodes = {100, 110, 120, 130, 140, 150};
+constexpr StepCodes kListCodes = {100, 110, 120, 130, 0, 0};
+constexpr StepCodes kExtractCodes = {50, 100, 110, 120, 130, 140};
+// The record writer's own steps.
+constexpr int kRecordList = 100;
+constexpr int kRecordCreate = 110;
+constexpr int kRecordHeader = 120;
+constexpr int kRecordNames = 130;
+
+// Spare zero bytes after a decoded member: the read-me text is used as a string.
+constexpr uint32_t kReadMeSlack = 64;
+constexpr uint32_t kExtractSlack = 32;
+
+// The deciphered archive is wiped and released whatever way an operation ends.
+class PayloadRelease {
+ public:
+  explicit PayloadRelease(morstd::cMorBinary* payload) : payload_(payload) {}
+  ~PayloadRelease() { payload_->Clear(); }
+  PayloadRelease(const PayloadRelease&) = delete;
+  PayloadRelease& operator=(const PayloadRelease&) = delete;
+
+ private:
+  morstd::cMorBinary* payload_;
+};
+
+// A zeroed block for one decoded member, wiped when it goes. A member too large for
+// a 32-bit address space, with its spare bytes, fails like an allocation.
+class MemberBuffer {
+ public:
+  MemberBuffer(uint32_t unpackedSize, uint32_t slack, int failure) {
+    const uint64_t bytes = static_cast<uint64_t>(unpackedSize) + slack;
+    if (bytes > UINT32_MAX) throw failure;
+    data_ = static_cast<BYTE*>(morstd::MorAllocZeroed(static_cast<size_t>(bytes)));
+    if (!data_) throw failure;
+    size_ = static_cast<size_t>(bytes);
+  }
+  ~MemberBuffer() {
+    morstd::MorWipe(data_, size_);
+    morstd::MorFree(data_);
+  }
+  MemberBuffer(const MemberBuffer&) = delete;
+  MemberBuffer& operator=(const MemberBuffer&) = delete;
+  BYTE* Data() const { return data_; }
+
+ private:
+  BYTE* data_ = nullptr;
+  size_t size_ = 0;
+};
+
+class FileClose {
+ public:
+  explicit FileClose(HANDLE file) : file_(file) {}
+  ~FileClose() { CloseHandle(file_); }
+  FileClose(const FileClose&) = delete;
+  FileClose& operator=(const FileClose&) = delete;
+
+ private:
+  HANDLE file_;
+};
+
+bool IsSetupInfo(const LhaMember& member) { return lstrcmpiA(member.name, kSetupInfoName) == 0; }
+
+// Loads and deciphers resource `id` and parses every header of it into `reader`.
+void OpenPayload(cGetLhaFile* lha, WORD id, cLhaArchiveReader* reader, const StepCodes& codes) {
+  if (!lha->LoadDatResource(id)) throw codes.load;
+  if (reader->Open(lha->payload.data, lha->payload.size) != kLhaOpenFound) throw codes.open;
+  if (reader->ReadHeaders() != kLhaHeadersRead) throw codes.headers;
+}
+
+// Selects the member and decodes all of it into `buffer`; a member that cannot be
+// selected or whose data runs short is the select failure.
+void DecodeMember(cLhaArchiveReader* reader, int index, const LhaMember& member,
+                  uint32_t slack, const StepCodes& codes, void (*use)(const BYTE*, uint32_t, void*),
+                  void* context) {
+  if (!reader->Select(index)) throw codes.select;
+  MemberBuffer buffer(member.unpackedSize, slack, codes.buffer);
+  if (reader->Read(buffer.Data(), member.unpackedSize) != member.unpackedSize) throw codes.select;
+  use(buffer.Data(), member.unpackedSize, context);
+}
+
+}  // namespace
+
+int cGetLhaFile::GetReadMe(morstd::cMorString* text) {
+  PayloadRelease release(&payload);
+  try {
+    cLhaArchiveReader reader;
+    OpenPayload(this, kReadMeResource, &reader, kReadMeCodes);
+    int found = 0;
+    const LhaMember* readMe = nullptr;
+    if (!reader.Walk([&](int index, const LhaMember& member) {
+          if (lstrcmpA(member.name, kReadMeName) != 0) return true;
+          found = index;
+          readMe = &member;
+          return false;
+        }))
+      throw kReadMeCodes.walk;
+    if (found) {
+      DecodeMember(
+          &reader, found, *readMe, kReadMeSlack, kReadMeCodes,
+          [](const BYTE* bytes, uint32_t, void* context) {
+            static_cast<morstd::cMorString*>(context)->Assign(reinterpret_cast<const char*>(bytes));
+          },
+          text);
+    }
+    return 1;
+  } catch (int code) {
+    lastError = -code;
+  } catch (...) {
+    lastError = -kOtherFailure;
+  }
+  return 0;
+}
+
+int cGetLhaFile::GetPayloadSize(DWORD total[2]) {
+  total[0] = 0;
+  total[1] = 0;
+  PayloadRelease release(&payload);
+  try {
+    cLhaArchiveReader reader;
+    OpenPayload(this, kPayloadResource, &reader, kListCodes);
+    uint64_t sum = 0;
+    if (!reader.Walk([&](int, const LhaMember& member) {
+          sum += member.unpackedSize;
+          return true;
+        }))
+      throw kListCodes.walk;
+    total[0] = static_cast<DWORD>(sum);
+    total[1] = static_cast<DWORD>(sum >> 32);
+    memberCount = reader.Count();
+    return 1;
+  } catch (int code) {
+    lastError = -code;
+  } catch (...) {
+    lastError = -kOtherFailure;
+  }
+  return 0;
+}
+
+int cGetLhaFile::ListInstallFiles(morstd::cMorMemBlock* list) {
+  PayloadRelease release(&payload);
+  try {
+    list->Clear();
+    cLhaArchiveReader reader;
+    OpenPayload(this, kPayloadResource, &reader, kListCodes);
+    if (!reader.Walk([&](int, const LhaMember& member) {
+          if (!IsSetupInfo(member)) list->Add(member.name);
+          return true;
+        }))
+      throw kListCodes.walk;
+    return 1;
+  } catch (int code) {
+    lastError = -code;
+  } catch (...) {
+    lastError = -kOtherFailure;
+  }
+  return 0;
+}
+
+int cGetLhaFile::WriteUninstRecord(const char* path, int32_t startMenuShortcut,
+                                   int32_t desktopShortcut) {
+  try {
+    morstd::cMorMemBlock names;
+    if (!ListInstallFiles(&names)) throw kRecordList;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw kRecordCreate;
+    FileClose close(file);
+    const UninstRecordHeader header = MakeUninstRecordHeader(
+        startMenuShortcut, desktopShortcut, names.GetDataSize(), names.GetCount());
+    DWORD written = 0;
+    if (!WriteFile(file, &header, sizeof header, &written, nullptr) || written != sizeof header)
+      throw kRecordHeader;
+    const DWORD dataSize = static_cast<DWORD>(names.GetDataSize());
+    if (dataSize) {
+      written = 0;
+      if (!WriteFile(file, names.GetData(), dataSize, &written, nullptr) || written != dataSize)
+        throw kRecordNames;
+    }
+    lastError = 0;
+    return 1;
+  } catch (int code) {
+    lastError = -code;
+  } catch (...) {
+    lastError = -kOtherFailure;
+  }
+  return 0;
+}
+
+int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder,
+                            cProgressSink* progress, int* step, int totalSteps) {
+  if (!installFolder || !*installFolder || !appDataFolder || !*appDataFolder) return 0;
+  int ownStep = 0;
+  if (!step) step = &ownStep;
+  PayloadRelease release(&payload);
+  try {
+    cLhaArchiveReader reader;
+    OpenPayload(this, kPayloadResource, &reader, kExtractCodes);
+    morstd::cMorString path;
+    if (!reader.Walk([&](int index, const LhaMember& member) {
+          if (IsSetupInfo(member)) return true;
+          path.Assign(member.name);
+          path.ReplaceAll(kProgramFilesPlaceholder, installFolder);
+          path.ReplaceAll(kAppDataPlaceholder, appDataFolder);
+          const int length = path.GetLength();
+          if (length > 0 && path.GetData()[length - 1] == '\\') {
+            if (!reader.Select(index)) throw kExtractCodes.select;
+            path.GetData()[length - 1] = '\0';
+            MakeDirectories(path.GetData());
+          } else {
+            // A file that cannot be created is passed over: the installation goes
+            // on with the rest, as the record still lists it for removal.
+            DecodeMember(
+                &reader, index, member, kExtractSlack, kExtractCodes,
+                [](const BYTE* bytes, uint32_t count, void* context) {
+                  WriteWholeFile(static_cast<const morstd::cMorString*>(context)->GetData(),
+                                 bytes, count);
+                },
+                &path);
+          }
+          ++*step;
+          const int percent =
+              totalSteps > 0 ? static_cast<int>(static_cast<int64_t>(*step) * 100 / totalSteps)
+                             : 100;
+          if (progress) progress->SetProgress(percent, path.GetData() ? path.GetData() : "");
+          Sleep(extractPauseMs);
+          return true;
+        }))
+      throw kExtractCodes.walk;
+    return 1;
+  } catch (int code) {
+    lastError = -code;
+  } catch (...) {
+    lastError = -kOtherFailure;
+  }
+  return 0;
+}

@@ -1,0 +1,53 @@
+#include "payload/WholeFiles.h"
+
+#include <cstring>
+
+namespace {
+
+void CreateIfMissing(const char* folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(folder, &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    FindClose(search);
+    return;
+  }
+  CreateDirectoryA(folder, nullptr);
+}
+
+}  // namespace
+
+void MakeDirectories(const char* path) {
+  if (!path) return;
+  const size_t length = std::strlen(path);
+  if (length == 0 || length >= MAX_PATH) return;
+  char prefix[MAX_PATH];
+  std::memcpy(prefix, path, length + 1);
+  // Each prefix that ends before a backslash, from the second backslash on (the part
+  // before the first one is the drive), then the whole path.
+  const char* first = std::strchr(path, '\\');
+  if (first) {
+    for (size_t i = static_cast<size_t>(first - path) + 1; i < length; ++i) {
+      // The second byte of a Shift-JIS character may be 0x5C; it separates nothing.
+      if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < length) {
+        ++i;
+        continue;
+      }
+      if (path[i] != '\\') continue;
+      prefix[i] = '\0';
+      CreateIfMissing(prefix);
+      prefix[i] = '\\';
+    }
+  }
+  CreateIfMissing(prefix);
+}
+
+int WriteWholeFile(const char* path, const void* bytes, DWORD count) {
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes, count, &written, nullptr);
+  CloseHandle(file);
+  return ok && written == count ? 1 : 0;
+}

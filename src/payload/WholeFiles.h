@@ -1,0 +1,14 @@
+// Writing extracted members to disk: the folder chain of a path, and a file written
+// whole in one call. The installation and the update both write members this way.
+#pragma once
+
+#include "platform/win.h"
+
+// Creates the folder `path` (no final backslash) and every missing folder above it,
+// except the drive. Failures are ignored: a later write into the folder reports them.
+// Paths of MAX_PATH characters or more are left alone.
+void MakeDirectories(const char* path);
+
+// Creates or replaces the file and writes the `count` bytes in one call. 1 when every
+// byte was written; 0 when the file cannot be created or the write fails.
+int WriteWholeFile(const char* path, const void* bytes, DWORD count);

@@ -1,0 +1,30 @@
+// An archive as the tool reads it: the bytes of a file on the build machine (an LHA
+// archive, or with --dat an enciphered resource image deciphered first) and the
+// reader over them, every header parsed.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "payload/LhaArchiveReader.h"
+
+class cArchiveFile {
+ public:
+  // Reads and parses the file. False with a message in `error` when it cannot be
+  // read, deciphered, or parsed; members parsed before a malformed header stay listed.
+  bool Load(const std::string& path, bool dat, std::string* error);
+
+  cLhaArchiveReader& Reader() { return reader; }
+  // Members whose headers were read whole (all of them after a successful Load).
+  int ValidCount() const { return validCount; }
+  const std::vector<uint8_t>& Bytes() const { return bytes; }
+  // The stored CRC-16 of the member's data, read from its header; false when the
+  // header does not lie within the bytes.
+  bool StoredCrc(int index, uint16_t* crc) const;
+
+ private:
+  std::vector<uint8_t> bytes;
+  cLhaArchiveReader reader;
+  int validCount = 0;
+};
