@@ -55,7 +55,7 @@ test-release: win32
 	ctest --test-dir $(BUILD)/win32 $(CTEST_FLAGS)
 
 # Each fuzz target for a bounded time (FUZZ_SECONDS); scripts/fuzz.sh runs longer hunts.
-FUZZ_SECONDS ?= 20
+FUZZ_SECONDS ?= 30
 test-fuzz: fuzz
 	bash scripts/fuzz.sh $(FUZZ_SECONDS)
 

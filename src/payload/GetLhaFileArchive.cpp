@@ -109,11 +109,26 @@ void DecodeMember(cLhaArchiveReader* reader, int index, const LhaMember& member,
   use(buffer.Data(), member.unpackedSize, context);
 }
 
+// Runs the body of one payload operation: 1 when it ends normally; a failure code it
+// throws, or 999 for any other exception, is stored negated in lastError and gives 0.
+template <class Body>
+int RunCoded(int32_t* lastError, Body body) {
+  try {
+    body();
+    return 1;
+  } catch (int code) {
+    *lastError = -code;
+  } catch (...) {
+    *lastError = -kOtherFailure;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int cGetLhaFile::GetReadMe(morstd::cMorString* text) {
   PayloadRelease release(&payload);
-  try {
+  return RunCoded(&lastError, [&] {
     cLhaArchiveReader reader;
     OpenPayload(this, kReadMeResource, &reader, kReadMeCodes);
     int found = 0;
@@ -133,20 +148,14 @@ int cGetLhaFile::GetReadMe(morstd::cMorString* text) {
           },
           text);
     }
-    return 1;
-  } catch (int code) {
-    lastError = -code;
-  } catch (...) {
-    lastError = -kOtherFailure;
-  }
-  return 0;
+  });
 }
 
 int cGetLhaFile::GetPayloadSize(DWORD total[2]) {
   total[0] = 0;
   total[1] = 0;
   PayloadRelease release(&payload);
-  try {
+  return RunCoded(&lastError, [&] {
     cLhaArchiveReader reader;
     OpenPayload(this, kPayloadResource, &reader, kListCodes);
     uint64_t sum = 0;
@@ -158,18 +167,12 @@ int cGetLhaFile::GetPayloadSize(DWORD total[2]) {
     total[0] = static_cast<DWORD>(sum);
     total[1] = static_cast<DWORD>(sum >> 32);
     memberCount = reader.Count();
-    return 1;
-  } catch (int code) {
-    lastError = -code;
-  } catch (...) {
-    lastError = -kOtherFailure;
-  }
-  return 0;
+  });
 }
 
 int cGetLhaFile::ListInstallFiles(morstd::cMorMemBlock* list) {
   PayloadRelease release(&payload);
-  try {
+  return RunCoded(&lastError, [&] {
     list->Clear();
     cLhaArchiveReader reader;
     OpenPayload(this, kPayloadResource, &reader, kListCodes);
@@ -178,18 +181,12 @@ int cGetLhaFile::ListInstallFiles(morstd::cMorMemBlock* list) {
           return true;
         }))
       throw kListCodes.walk;
-    return 1;
-  } catch (int code) {
-    lastError = -code;
-  } catch (...) {
-    lastError = -kOtherFailure;
-  }
-  return 0;
+  });
 }
 
 int cGetLhaFile::WriteUninstRecord(const char* path, int32_t startMenuShortcut,
                                    int32_t desktopShortcut) {
-  try {
+  return RunCoded(&lastError, [&] {
     morstd::cMorMemBlock names;
     if (!ListInstallFiles(&names)) throw kRecordList;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -208,13 +205,7 @@ int cGetLhaFile::WriteUninstRecord(const char* path, int32_t startMenuShortcut,
         throw kRecordNames;
     }
     lastError = 0;
-    return 1;
-  } catch (int code) {
-    lastError = -code;
-  } catch (...) {
-    lastError = -kOtherFailure;
-  }
-  return 0;
+  });
 }
 
 int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder,
@@ -223,7 +214,7 @@ int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder
   int ownStep = 0;
   if (!step) step = &ownStep;
   PayloadRelease release(&payload);
-  try {
+  return RunCoded(&lastError, [&] {
     cLhaArchiveReader reader;
     OpenPayload(this, kPayloadResource, &reader, kExtractCodes);
     morstd::cMorString path;
@@ -257,11 +248,5 @@ int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder
           return true;
         }))
       throw kExtractCodes.walk;
-    return 1;
-  } catch (int code) {
-    lastError = -code;
-  } catch (...) {
-    lastError = -kOtherFailure;
-  }
-  return 0;
+  });
 }

@@ -11,14 +11,15 @@ namespace {
 
 constexpr char kScratchRoot[] = "Software\\DHViewSetupContractTests";
 
-// Removes a test's scratch key with everything below it, and the common parent once
-// no test key is left. The host registry lives in memory and ends with the test
-// process, so only the real registry needs the removal (the host layer has no key
-// deletion yet).
+// Removes a test's scratch key with everything below it. Each test has a key of its
+// own directly under Software: tests run in parallel, and removing a shared parent
+// could pull it from under another test's key creation. The host registry lives in
+// memory and ends with the test process, so only the real registry needs the removal
+// (the host layer has no key deletion yet).
 void RemoveScratchKey(const std::string& path) {
 #ifdef _WIN32
   RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);
+  RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
 #else
   (void)path;
 #endif
@@ -27,7 +28,7 @@ void RemoveScratchKey(const std::string& path) {
 class RegistryContract : public ::testing::Test {
  protected:
   void SetUp() override {
-    scratch = std::string(kScratchRoot) + "\\" +
+    scratch = std::string(kScratchRoot) + "-" +
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
     RemoveScratchKey(scratch);
   }
