@@ -11,6 +11,9 @@
 
 #include "morstd/MorAlloc.h"
 #include "unit/payload/PayloadVectors.h"
+#include "unit/payload/PayloadTestSupport.h"
+
+using dhtest::Hex;
 
 namespace {
 
@@ -68,16 +71,6 @@ std::vector<BYTE> Keystream(const BYTE* key) {
   cipher.Transform(stream.data(), stream.data(), 1000);
   cipher.Transform(stream.data() + 1000, stream.data() + 1000, 3112);
   return stream;
-}
-
-std::string Hex(const BYTE* bytes, size_t count) {
-  std::string text;
-  char pair[3];
-  for (size_t k = 0; k < count; ++k) {
-    std::snprintf(pair, sizeof pair, "%02x", bytes[k]);
-    text += pair;
-  }
-  return text;
 }
 
 template <size_t N>

@@ -8,18 +8,11 @@
 #include "payload/EncipherResource.h"
 #include "payload/GetLhaFile.h"
 #include "unit/payload/PayloadVectors.h"
+#include "unit/payload/PayloadTestSupport.h"
+
+using dhtest::KeyIsZero;
 
 using morstd::cMorBinary;
-
-namespace {
-
-bool KeyIsZero(const cGetLhaFile& lha) {
-  for (BYTE b : lha.key)
-    if (b) return false;
-  return true;
-}
-
-}  // namespace
 
 TEST(ResourceCipherTest, NewExtractorIsEmpty) {
   cGetLhaFile lha;

@@ -7,19 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "unit/payload/PayloadTestSupport.h"
+
+using dhtest::Hex;
 using morstd::cSHA256;
 
 namespace {
-
-std::string Hex(const BYTE* bytes, size_t count) {
-  std::string text;
-  char pair[3];
-  for (size_t k = 0; k < count; ++k) {
-    std::snprintf(pair, sizeof pair, "%02x", bytes[k]);
-    text += pair;
-  }
-  return text;
-}
 
 // The digest of `message` fed in pieces of `piece` bytes (0: all at once).
 std::string Digest(const std::string& message, size_t piece = 0) {

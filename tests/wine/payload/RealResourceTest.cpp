@@ -6,16 +6,9 @@
 
 #include "payload/GetLhaFile.h"
 #include "unit/payload/PayloadVectors.h"
+#include "unit/payload/PayloadTestSupport.h"
 
-namespace {
-
-bool KeyIsZero(const cGetLhaFile& lha) {
-  for (BYTE b : lha.key)
-    if (b) return false;
-  return true;
-}
-
-}  // namespace
+using dhtest::KeyIsZero;
 
 TEST(RealResourceTest, DeciphersTheReadMeResource) {
   cGetLhaFile lha;
