@@ -3,7 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "morstd/MorBinary.h"
 #include "payload/GetLhaFile.h"
@@ -16,25 +20,43 @@ constexpr int64_t kNameLengthOffset = 21;
 constexpr int64_t kLevel2CrcOffset = 21;
 constexpr int64_t kNameOffset = 22;
 
-// One read of the whole file: payload images run to tens of megabytes.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return false;
-  const std::streamoff size = in.tellg();
-  if (size < 0) return false;
-  bytes->resize(static_cast<size_t>(size));
-  in.seekg(0);
-  return size == 0 || static_cast<bool>(in.read(reinterpret_cast<char*>(bytes->data()), size));
+// Maps the whole file read-only: payload images run to tens of megabytes, and a
+// mapping spares the copy. An empty file maps to nothing.
+bool MapWholeFile(const std::string& path, void** mapping, size_t* size) {
+  const int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  struct stat info;
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  *mapping = nullptr;
+  *size = ok ? static_cast<size_t>(info.st_size) : 0;
+  if (ok && *size > 0) {
+    void* p = mmap(nullptr, *size, PROT_READ, MAP_PRIVATE, fd, 0);
+    if (p == MAP_FAILED) {
+      ok = false;
+    } else {
+      *mapping = p;
+    }
+  }
+  const int saved = errno;
+  close(fd);
+  errno = saved;
+  return ok;
 }
 
 }  // namespace
 
+cArchiveFile::~cArchiveFile() {
+  if (mapping) munmap(mapping, mappingSize);
+}
+
 bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
-  if (!ReadWholeFile(path, &bytes)) {
-    *error = path + ": cannot be read: " + std::strerror(errno);
+  if (!MapWholeFile(path, &mapping, &mappingSize)) {
+    *error = path + ": cannot be read: " + std::strerror(errno ? errno : EINVAL);
     return false;
   }
-  if (bytes.size() > UINT32_MAX) {
+  data = static_cast<const uint8_t*>(mapping);
+  size = mappingSize;
+  if (size > UINT32_MAX) {
     *error = path + ": larger than 4 GiB";
     return false;
   }
@@ -42,7 +64,7 @@ bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
     morstd::cMorBinary image;
     morstd::cMorBinary plain;
     try {
-      image.Assign(bytes.data(), static_cast<DWORD>(bytes.size()));
+      image.Assign(data, static_cast<DWORD>(size));
     } catch (...) {
       *error = path + ": too large to decipher";
       return false;
@@ -52,9 +74,11 @@ bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
       *error = path + ": not a resource image (shorter than its 16-byte salt, or too large)";
       return false;
     }
-    bytes.assign(plain.data, plain.data + plain.size);
+    this->plain.assign(plain.data, plain.data + plain.size);
+    data = this->plain.data();
+    size = this->plain.size();
   }
-  switch (reader.Open(bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+  switch (reader.Open(data, static_cast<uint32_t>(size))) {
     case kLhaOpenFound:
       break;
     case kLhaOpenNoData:
@@ -83,12 +107,12 @@ bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
 
 bool cArchiveFile::StoredCrc(int index, uint16_t* crc) const {
   const int64_t header = reader.HeaderOffset(index);
-  const int64_t size = static_cast<int64_t>(bytes.size());
-  if (header < 0 || header + kNameOffset > size) return false;
-  const int level = bytes[header + kLevelOffset];
+  const int64_t total = static_cast<int64_t>(size);
+  if (header < 0 || header + kNameOffset > total) return false;
+  const int level = data[header + kLevelOffset];
   int64_t at = level == 2 ? header + kLevel2CrcOffset
-                          : header + kNameOffset + bytes[header + kNameLengthOffset];
-  if (at + 2 > size) return false;
-  *crc = static_cast<uint16_t>(bytes[at] | bytes[at + 1] << 8);
+                          : header + kNameOffset + data[header + kNameLengthOffset];
+  if (at + 2 > total) return false;
+  *crc = static_cast<uint16_t>(data[at] | data[at + 1] << 8);
   return true;
 }

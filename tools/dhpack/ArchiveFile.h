@@ -15,16 +15,25 @@ class cArchiveFile {
   // read, deciphered, or parsed; members parsed before a malformed header stay listed.
   bool Load(const std::string& path, bool dat, std::string* error);
 
+  cArchiveFile() = default;
+  ~cArchiveFile();
+  cArchiveFile(const cArchiveFile&) = delete;
+  cArchiveFile& operator=(const cArchiveFile&) = delete;
+
   cLhaArchiveReader& Reader() { return reader; }
   // Members whose headers were read whole (all of them after a successful Load).
   int ValidCount() const { return validCount; }
-  const std::vector<uint8_t>& Bytes() const { return bytes; }
   // The stored CRC-16 of the member's data, read from its header; false when the
   // header does not lie within the bytes.
   bool StoredCrc(int index, uint16_t* crc) const;
 
  private:
-  std::vector<uint8_t> bytes;
+  // The archive bytes: the file mapped into memory, or the deciphered image.
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  std::vector<uint8_t> plain;
+  void* mapping = nullptr;
+  size_t mappingSize = 0;
   cLhaArchiveReader reader;
   int validCount = 0;
 };
