@@ -43,6 +43,7 @@ fuzz: setup $(BUILD)/fuzz/build.ninja
 bench: setup $(BUILD)/bench/build.ninja
 	cmake --build $(BUILD)/bench -j $(JOBS)
 	bash bench/decode/run.sh $(BUILD)/bench/tools/dhpack/dhpack
+	bash bench/pack/run.sh $(BUILD)/bench/tools/dhpack/dhpack
 
 build: host win64 win32 fuzz
 

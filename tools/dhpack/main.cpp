@@ -1,11 +1,12 @@
-// dhpack: the payload tool of the build machine. This is its reading side: list,
-// print, test and extract LHA archives and enciphered "DAT" resource images with the
-// installer's own reader and decoders.
+// dhpack: the payload tool of the build machine. It lists, prints, tests and extracts
+// LHA archives and enciphered "DAT" resource images with the installer's own reader
+// and decoders, and packs files into new archives.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "PackCommand.h"
 #include "ReadCommands.h"
 
 namespace {
@@ -18,6 +19,8 @@ constexpr char kUsage[] =
     "  cat FILE INDEX   the decoded bytes of member INDEX (1-based) on standard output\n"
     "  test FILE        decode every member and check its CRC-16\n"
     "  x FILE DIR       extract every member below DIR\n"
+    "  pack OUT FILE... pack the files into a new archive OUT (-lh5-, or stored when\n"
+    "                   that does not shrink a file), named by their paths as given\n"
     "\n"
     "  --dat            FILE is an enciphered resource image (salt + ciphertext) and is\n"
     "                   deciphered with the installer's key first\n"
@@ -53,7 +56,11 @@ int main(int argc, char** argv) {
   if (command == "cat" && operands == 2) return CatMember(args[1], args[2], options);
   if (command == "test" && operands == 1) return TestArchive(args[1], options);
   if (command == "x" && operands == 2) return ExtractArchive(args[1], args[2], options);
-  if (command == "list" || command == "cat" || command == "test" || command == "x")
+  if (command == "pack" && operands >= 2 && !options.dat) {
+    return PackFiles(args[1], std::vector<std::string>(args.begin() + 2, args.end()));
+  }
+  if (command == "pack" && options.dat) return Usage("pack writes plain archives only");
+  if (command == "list" || command == "cat" || command == "pack" || command == "test" || command == "x")
     return Usage(("wrong number of operands for " + command).c_str());
   return Usage(("unknown command " + command).c_str());
 }
