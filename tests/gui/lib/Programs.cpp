@@ -2,6 +2,7 @@
 #include "gui/lib/GuiTest.h"
 
 #include <cstdlib>
+#include <cstdio>
 #include <vector>
 
 namespace guitest {
@@ -35,11 +36,21 @@ PROCESS_INFORMATION Launch(const std::string& commandLine, const char* workDir) 
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
   std::string dir = workDir != nullptr ? WinPath(workDir) : std::string();
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      workDir != nullptr ? dir.c_str() : nullptr, &startup, &process)) {
-    return PROCESS_INFORMATION{};
+  // Under a busy Wine server a start now and then fails for no reason of the
+  // program's; a second try follows such a failure, not a missing program.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::vector<char> copy = line;
+    if (CreateProcessA(nullptr, copy.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       workDir != nullptr ? dir.c_str() : nullptr, &startup, &process)) {
+      return process;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) break;
+    std::fprintf(stderr, "guitest: starting %s failed with %lu, trying again\n",
+                 commandLine.c_str(), static_cast<unsigned long>(error));
+    Sleep(200);
   }
-  return process;
+  return PROCESS_INFORMATION{};
 }
 
 bool WaitForExit(const PROCESS_INFORMATION& process, DWORD timeoutMs, DWORD* exitCode) {
