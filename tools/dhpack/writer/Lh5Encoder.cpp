@@ -64,45 +64,11 @@ class cMatchFinder {
     std::fill(head.get(), head.get() + (size_t{1} << kHashBits), -1);
   }
 
-  // Longest match for `pos` among the earlier positions; inserts every position up
-  // to and including `pos`.
-  int Find(size_t pos, uint32_t* distance) {
-    while (inserted < pos) Insert(inserted++);
-    int best = 0;
-    const size_t limit = std::min<size_t>(kMaxMatch, size - pos);
-    if (limit >= static_cast<size_t>(kMinMatch)) {
-      int32_t candidate = head[Hash(pos)];
-      int chain = maxChain;
-      const uint8_t* here = data + pos;
-      while (candidate >= 0 && chain-- > 0) {
-        // Positions at or after this one may already be in the chains (a long match
-        // inserts the positions it covers); they are no match for it.
-        if (static_cast<size_t>(candidate) >= pos) {
-          candidate = prev[candidate & kWindowMask];
-          continue;
-        }
-        const uint32_t back = static_cast<uint32_t>(pos - candidate);
-        if (back > kMaxDistance) break;
-        const uint8_t* there = data + candidate;
-        if (there[best] == here[best] && there[0] == here[0] && there[1] == here[1]) {
-          const size_t len = MatchLength(there, here, limit);
-          if (static_cast<int>(len) > best &&
-              !(len == kMinMatch && back > kFarShortMatch)) {
-            best = static_cast<int>(len);
-            *distance = back - 1;
-            if (best >= niceLength || len == limit) break;
-          }
-        }
-        candidate = prev[candidate & kWindowMask];
-      }
-    }
-    if (inserted == pos) Insert(inserted++);
-    return best >= kMinMatch ? best : 0;
-  }
-  // Every match length that improves on the shorter ones for `pos`, each with the
-  // nearest distance that reaches it, in increasing length; inserts as Find does.
-  void FindAll(size_t pos, std::vector<std::pair<int, uint32_t>>* found) {
-    found->clear();
+  // Walks the hash chain of `pos` (inserting every position up to and including it)
+  // and calls longer(length, distance + 1, reaches the limit, &chain budget) for each
+  // match longer than the best so far; longer() returns true to stop. The best length.
+  template <class Longer>
+  int WalkChain(size_t pos, Longer longer) {
     while (inserted < pos) Insert(inserted++);
     int best = kMinMatch - 1;
     const size_t limit = std::min<size_t>(kMaxMatch, size - pos);
@@ -124,16 +90,36 @@ class cMatchFinder {
           const size_t len = MatchLength(there, here, limit);
           if (static_cast<int>(len) > best && !(len == kMinMatch && back > kFarShortMatch)) {
             best = static_cast<int>(len);
-            found->push_back({best, back - 1});
-            if (best >= niceLength || len == limit) break;
-            // A good match found: a few more candidates are worth a look, not all.
-            if (best >= kGoodLength && chain > kGoodChain) chain = kGoodChain;
+            if (longer(best, back, len == limit, &chain)) break;
           }
         }
         candidate = prev[candidate & kWindowMask];
       }
     }
     if (inserted == pos) Insert(inserted++);
+    return best;
+  }
+
+  // Longest match for `pos` among the earlier positions; inserts every position up
+  // to and including `pos`.
+  int Find(size_t pos, uint32_t* distance) {
+    const int best = WalkChain(pos, [&](int len, uint32_t back, bool atLimit, int*) {
+      *distance = back - 1;
+      return len >= niceLength || atLimit;
+    });
+    return best >= kMinMatch ? best : 0;
+  }
+  // Every match length that improves on the shorter ones for `pos`, each with the
+  // nearest distance that reaches it, in increasing length; inserts as Find does.
+  void FindAll(size_t pos, std::vector<std::pair<int, uint32_t>>* found) {
+    found->clear();
+    WalkChain(pos, [&](int len, uint32_t back, bool atLimit, int* chain) {
+      found->push_back({len, back - 1});
+      if (len >= niceLength || atLimit) return true;
+      // A good match found: a few more candidates are worth a look, not all.
+      if (len >= kGoodLength && *chain > kGoodChain) *chain = kGoodChain;
+      return false;
+    });
   }
   // Inserts every position before `pos`.
   void SkipTo(size_t pos) {
