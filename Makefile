@@ -4,8 +4,9 @@ SHELL := /bin/bash
 BUILD := build
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
+DHPACK := $(abspath $(BUILD))/tools/tools/dhpack/dhpack
 
-.PHONY: all setup build host win64 win32 fuzz bench test test-host test-wine test-release test-fuzz run clean
+.PHONY: all setup build host tools win64 win32 fuzz bench test test-host test-wine test-release test-fuzz run clean
 
 all: build
 
@@ -17,33 +18,36 @@ $(BUILD)/host/build.ninja:
 	cmake -S . -B $(BUILD)/host -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-O1 -g"
 $(BUILD)/win64/build.ninja:
 	cmake -S . -B $(BUILD)/win64 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake -DDH_DHPACK=$(DHPACK)
 $(BUILD)/win32/build.ninja:
 	cmake -S . -B $(BUILD)/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DDH_DHPACK=$(DHPACK)
 
 $(BUILD)/fuzz/build.ninja:
 	cmake -S . -B $(BUILD)/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDH_FUZZ=ON \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
-$(BUILD)/bench/build.ninja:
-	cmake -S . -B $(BUILD)/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DDH_BENCH=ON
+$(BUILD)/tools/build.ninja:
+	cmake -S . -B $(BUILD)/tools -G Ninja -DCMAKE_BUILD_TYPE=Release -DDH_TOOLS=ON
 
 host: setup $(BUILD)/host/build.ninja
 	cmake --build $(BUILD)/host -j $(JOBS)
-win64: setup $(BUILD)/win64/build.ninja
+# The payload tool, optimised, on the build machine: the windows builds run it to make
+# the installer's "DAT" resources, and the benchmarks time it.
+tools: setup $(BUILD)/tools/build.ninja
+	cmake --build $(BUILD)/tools -j $(JOBS)
+win64: tools $(BUILD)/win64/build.ninja
 	cmake --build $(BUILD)/win64 -j $(JOBS)
-win32: setup $(BUILD)/win32/build.ninja
+win32: tools $(BUILD)/win32/build.ninja
 	cmake --build $(BUILD)/win32 -j $(JOBS)
 
 fuzz: setup $(BUILD)/fuzz/build.ninja
 	cmake --build $(BUILD)/fuzz -j $(JOBS)
 
 # Benchmarks run on demand, against independent tools, with an optimised build.
-bench: setup $(BUILD)/bench/build.ninja
-	cmake --build $(BUILD)/bench -j $(JOBS)
-	bash bench/decode/run.sh $(BUILD)/bench/tools/dhpack/dhpack
-	bash bench/pack/run.sh $(BUILD)/bench/tools/dhpack/dhpack
+bench: tools
+	bash bench/decode/run.sh $(DHPACK)
+	bash bench/pack/run.sh $(DHPACK)
 
 build: host win64 win32 fuzz
 

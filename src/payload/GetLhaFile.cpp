@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "morstd/MorAlloc.h"
+#include "payload/PayloadNames.h"
 #include "payload/RC4.h"
 #include "payload/SHA256.h"
 #include "res/Captions.h"
@@ -11,7 +12,6 @@ namespace {
 
 // The resource key is the SHA-256 digest of this phrase (its 24 bytes, no terminator).
 constexpr char kPassPhrase[] = "#LanternQuietHarborKeys#";
-constexpr char kResourceType[] = "DAT";
 
 constexpr char kFindFailed[] = "FindResource failed";
 constexpr char kLoadFailed[] = "LoadResource failed";
@@ -42,7 +42,7 @@ void cGetLhaFile::MakeResourceKey() {
 
 int cGetLhaFile::LoadDatResource(WORD id) {
   HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), kResourceType);
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), kPayloadResourceType);
   if (!found) return ShowResourceError(kFindFailed);
   resourceSize = SizeofResource(module, found);
   HGLOBAL loaded = LoadResource(module, found);

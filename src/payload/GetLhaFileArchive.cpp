@@ -7,6 +7,7 @@
 #include "morstd/MorAlloc.h"
 #include "payload/GetLhaFile.h"
 #include "payload/LhaArchiveReader.h"
+#include "payload/PayloadNames.h"
 #include "payload/UninstRecordFormat.h"
 #include "payload/WholeFiles.h"
 
@@ -14,10 +15,6 @@ DWORD cGetLhaFile::extractPauseMs = cGetLhaFile::kExtractPauseMs;
 
 namespace {
 
-constexpr char kReadMeName[] = "ReadMe.txt";          // matched with case
-constexpr char kSetupInfoName[] = "SetupInfo.xml";    // matched without case
-constexpr char kProgramFilesPlaceholder[] = "#PROGRAMFILES#";
-constexpr char kAppDataPlaceholder[] = "#APPDATA#";
 constexpr int kOtherFailure = 999;
 
 // The failure code of each step of one operation.

@@ -10,7 +10,9 @@
 #include <unistd.h>
 
 #include "morstd/MorBinary.h"
+#include "PeResource.h"
 #include "payload/GetLhaFile.h"
+#include "payload/PayloadNames.h"
 
 namespace {
 
@@ -50,12 +52,25 @@ cArchiveFile::~cArchiveFile() {
 }
 
 bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
-  if (!MapWholeFile(path, &mapping, &mappingSize)) {
-    *error = path + ": cannot be read: " + std::strerror(errno ? errno : EINVAL);
+  // "SETUP.EXE:130" names a "DAT" resource inside an executable: always an image.
+  std::string file = path;
+  uint16_t resource = 0;
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 && ParseResourcePath(path, &file, &resource)) dat = true;
+  if (!MapWholeFile(file, &mapping, &mappingSize)) {
+    *error = file + ": cannot be read: " + std::strerror(errno ? errno : EINVAL);
     return false;
   }
   data = static_cast<const uint8_t*>(mapping);
   size = mappingSize;
+  if (resource) {
+    size_t offset = 0;
+    if (!FindPeResource(data, size, kPayloadResourceType, resource, &offset, &size, error)) {
+      *error = file + ": " + *error;
+      return false;
+    }
+    data += offset;
+  }
   if (size > UINT32_MAX) {
     *error = path + ": larger than 4 GiB";
     return false;

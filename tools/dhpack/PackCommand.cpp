@@ -1,11 +1,11 @@
 #include "PackCommand.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "LhaWriter.h"
+#include "OutputFile.h"
+#include "ShiftJisName.h"
 
 namespace {
 
@@ -21,10 +21,8 @@ int PackFiles(const std::string& archive, const std::vector<std::string>& files)
   std::set<std::string> folders;
   std::string error;
   for (const std::string& path : files) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Fail("cannot read " + path);
-    const std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
+    std::vector<uint8_t> data;
+    if (!ReadWholeFile(path, &data, &error)) return Fail(error);
     std::string name = path;
     for (char& c : name) {
       if (c == '/') c = '\\';
@@ -37,7 +35,7 @@ int PackFiles(const std::string& archive, const std::vector<std::string>& files)
     // Folder entries, outermost first, for the folders not listed yet.
     for (size_t i = 0; i < directory.size(); ++i) {
       const unsigned char c = static_cast<unsigned char>(directory[i]);
-      if ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) {
+      if (IsShiftJisLead(c)) {
         ++i;
         continue;
       }
@@ -47,19 +45,6 @@ int PackFiles(const std::string& archive, const std::vector<std::string>& files)
     }
     if (!writer.AddFile(name, data.data(), data.size(), &error)) return Fail(error);
   }
-  const std::vector<uint8_t> bytes = writer.Finish();
-  const std::string temporary = archive + ".part";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-      std::remove(temporary.c_str());
-      return Fail("cannot write " + temporary);
-    }
-  }
-  if (std::rename(temporary.c_str(), archive.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return Fail("cannot write " + archive);
-  }
+  if (!WriteFileAtomically(archive, writer.Finish(), &error)) return Fail(error);
   return 0;
 }

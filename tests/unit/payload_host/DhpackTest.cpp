@@ -2,82 +2,26 @@
 // archives and checked against the independent lhasa tool; and its refusals.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "morstd/MorBinary.h"
 #include "payload/EncipherResource.h"
 #include "unit/payload_host/StoredArchive.h"
+#include "unit/payload_host/ToolRun.h"
 
 #if defined(DH_DHPACK) && defined(DH_LHA_FIXTURES_DIR)
 
 namespace {
 
-namespace fs = std::filesystem;
+using namespace dhtest;
 
 const char* const kFixtures[] = {"level0.lzh", "level1.lzh", "level2.lzh", "long.lzh"};
 
 std::string Fixture(const char* name) { return std::string(DH_LHA_FIXTURES_DIR) + "/" + name; }
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs a shell command line; standard output and error are captured separately.
-Outcome Shell(const std::string& command) {
-  char errPath[] = "/tmp/dhpack-err-XXXXXX";
-  const int errFile = mkstemp(errPath);
-  close(errFile);
-  Outcome run;
-  FILE* pipe = popen((command + " 2>" + errPath).c_str(), "r");
-  if (!pipe) return run;
-  char buffer[65536];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream err(errPath, std::ios::binary);
-  run.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
-  unlink(errPath);
-  return run;
-}
-
 Outcome Dhpack(const std::string& arguments) { return Shell(Quote(DH_DHPACK) + " " + arguments); }
-
-std::vector<std::vector<std::string>> Split(const std::string& text, char field) {
-  std::vector<std::vector<std::string>> rows;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::vector<std::string> row;
-    std::istringstream fields(line);
-    std::string value;
-    if (field == ' ') {
-      while (fields >> value) row.push_back(value);
-    } else {
-      while (std::getline(fields, value, field)) row.push_back(value);
-    }
-    rows.push_back(row);
-  }
-  return rows;
-}
 
 // What lhasa shows of each file member: packed size, unpacked size, method, CRC,
 // name. Folder entries (not always shown by lhasa) are left out.
@@ -93,25 +37,7 @@ std::vector<LhasaMember> LhasaVerbose(const std::string& archive) {
   return members;
 }
 
-std::string FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class DhpackTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dhpack-test-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    temp = pattern;
-  }
-  void TearDown() override { fs::remove_all(temp); }
-  fs::path temp;
-};
+using DhpackTest = dhtest::TempFolderTest;
 
 TEST_F(DhpackTest, ListMatchesLhasa) {
   for (const char* name : kFixtures) {

@@ -1,0 +1,15 @@
+// The member names the payload archives are built around. The extractor, the update
+// engine, the uninstaller and the payload tool all take them from here.
+#pragma once
+
+// The resource type of the two enciphered archives in the installer's module.
+inline constexpr char kPayloadResourceType[] = "DAT";
+
+// The read-me archive's one member, matched with case.
+inline constexpr char kReadMeName[] = "ReadMe.txt";
+// The update patch at the payload's root; matched without case, and never extracted.
+inline constexpr char kSetupInfoName[] = "SetupInfo.xml";
+// Every other member name starts with one of these, expanded at installation to the
+// viewer's install folder and to its application-data folder.
+inline constexpr char kProgramFilesPlaceholder[] = "#PROGRAMFILES#";
+inline constexpr char kAppDataPlaceholder[] = "#APPDATA#";

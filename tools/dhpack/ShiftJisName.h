@@ -1,0 +1,19 @@
+// Member names are code page 932 bytes with backslash separators. A lead byte takes
+// the byte after it, so a second byte 0x5C inside a character is no separator.
+#pragma once
+
+#include <string>
+#include <vector>
+
+inline bool IsShiftJisLead(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// The components of a name split at backslashes (and, when `slashes` is set, at
+// forward slashes too), double-byte characters kept whole. A trailing separator gives
+// a last empty component.
+std::vector<std::string> SplitShiftJisName(const std::string& name, bool slashes);
+
+// The name with its ASCII letters folded to lower case, double-byte characters
+// untouched: the comparison key of a case-insensitive file system.
+std::string FoldShiftJisCase(const std::string& name);
