@@ -1,61 +1,16 @@
-// Registry functions: the host layer against Win32 (under Wine with code page 932).
-// Every test works below its own scratch key under HKEY_CURRENT_USER.
+// Registry keys and values: the host layer against Win32 (under Wine with code page
+// 932). Deleting and enumerating keys: RegistryTreeContractTest.cpp.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "contract/RegistryScratch.h"
 #include "platform/win.h"
 
 namespace {
 
-constexpr char kScratchRoot[] = "Software\\DHViewSetupContractTests";
-
-// Removes a test's scratch key with everything below it. Each test has a key of its
-// own directly under Software: tests run in parallel, and removing a shared parent
-// could pull it from under another test's key creation. The host registry lives in
-// memory and ends with the test process, so only the real registry needs the removal
-// (the host layer has no key deletion yet).
-void RemoveScratchKey(const std::string& path) {
-#ifdef _WIN32
-  RegDeleteTreeA(HKEY_CURRENT_USER, path.c_str());
-  RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
-#else
-  (void)path;
-#endif
-}
-
-class RegistryContract : public ::testing::Test {
- protected:
-  void SetUp() override {
-    scratch = std::string(kScratchRoot) + "-" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    RemoveScratchKey(scratch);
-  }
-  void TearDown() override { RemoveScratchKey(scratch); }
-
-  std::string Path(const char* below) const { return scratch + "\\" + below; }
-
-  // Creates (or opens) a key below the scratch key; null on failure.
-  HKEY Create(const char* below, REGSAM access = KEY_ALL_ACCESS, DWORD* disposition = nullptr) {
-    HKEY key = nullptr;
-    LSTATUS status = RegCreateKeyExA(HKEY_CURRENT_USER, Path(below).c_str(), 0, nullptr,
-                                     REG_OPTION_NON_VOLATILE, access, nullptr, &key, disposition);
-    EXPECT_EQ(ERROR_SUCCESS, status) << below;
-    return key;
-  }
-
-  static LSTATUS SetText(HKEY key, const char* name, const char* text) {
-    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                          static_cast<DWORD>(std::strlen(text) + 1));
-  }
-  static LSTATUS SetDword(HKEY key, const char* name, DWORD value) {
-    return RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                          sizeof value);
-  }
-
-  std::string scratch;
-};
+using RegistryContract = RegistryScratch;
 
 TEST_F(RegistryContract, CreateMakesIntermediateKeysAndReportsDisposition) {
   DWORD disposition = 0;

@@ -1,10 +1,10 @@
 #include "platform/host/Faults.h"
 
-#include "platform/host/Strings.h"
-
 #include <map>
 #include <mutex>
 #include <vector>
+
+#include "platform/host/Strings.h"
 
 namespace hostwin {
 namespace {
@@ -54,12 +54,22 @@ int CallCount(const std::string& function) {
 }
 
 bool FailNow(const char* function, const char* argument, DWORD* error) {
+  return FailNow(function, std::initializer_list<const char*>{argument}, error);
+}
+
+bool FailNow(const char* function, std::initializer_list<const char*> arguments, DWORD* error) {
   std::lock_guard<std::mutex> guard(State().lock);
   ++State().calls[function];
   for (ActiveFault& active : State().faults) {
     const Fault& f = active.fault;
     if (f.function != function) continue;
-    if (!f.argument.empty() && !SameIgnoringCase(f.argument, argument)) continue;
+    if (!f.argument.empty()) {
+      bool named = false;
+      for (const char* argument : arguments) {
+        if (argument && SameIgnoringCase(f.argument, argument)) named = true;
+      }
+      if (!named) continue;
+    }
     ++active.seen;
     if (f.nth == 0 || f.nth == active.seen) {
       if (error) *error = f.error;

@@ -8,6 +8,7 @@
 #include "platform/host/Strings.h"
 #include "platform/host/Registry.h"
 #include "platform/host/Handles.h"
+#include "platform/host/Transaction.h"
 #include "platform/host/Files.h"
 #include "platform/host/User.h"
 #include "platform/host/Resources.h"

@@ -75,3 +75,30 @@ LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwTy
 LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
                          LPBYTE lpData, LPDWORD lpcbData);
 LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName);
+
+// Deletes a key that has no subkeys (ERROR_ACCESS_DENIED while it has some, as Win32
+// refuses it); an empty sub-key names hKey itself, a null one is refused.
+LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey);
+// Deletes every value and subkey of the key lpSubKey names, and then that key; with a
+// null or empty sub-key, what is below hKey goes and hKey stays.
+LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey);
+// The index-th subkey's name in sorted order (names compared without regard to case);
+// ERROR_NO_MORE_ITEMS past the last, ERROR_MORE_DATA when the name (and its NUL) does
+// not fit in *lpcchName characters. The class comes back empty and the time as zero.
+LSTATUS RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved,
+                      LPSTR lpClass, LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);
+
+// The transacted forms take a KTM transaction (Transaction.h). A key handle they give
+// out, and every key opened relative to it, reads and writes the transaction's view:
+// its changes show nowhere else before CommitTransaction. Once the transaction has
+// ended such a handle fails with ERROR_TRANSACTION_NOT_ACTIVE; a handle that is not a
+// transaction fails with ERROR_INVALID_HANDLE.
+LSTATUS RegCreateKeyTransactedA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass,
+                                DWORD dwOptions, REGSAM samDesired,
+                                const LPSECURITY_ATTRIBUTES lpSecurityAttributes, PHKEY phkResult,
+                                LPDWORD lpdwDisposition, HANDLE hTransaction,
+                                PVOID pExtendedParemeter);
+LSTATUS RegOpenKeyTransactedA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired,
+                              PHKEY phkResult, HANDLE hTransaction, PVOID pExtendedParameter);
+LSTATUS RegDeleteKeyTransactedA(HKEY hKey, LPCSTR lpSubKey, REGSAM samDesired, DWORD Reserved,
+                                HANDLE hTransaction, PVOID pExtendedParameter);

@@ -15,7 +15,10 @@ namespace hostwin {
 // Both hives as text, keys and values sorted by name without regard to case: a line
 // per key with its full path ("HKEY_CURRENT_USER\Software\..."), then a line per
 // value ("  "Name" REG_SZ "text"", "  "Name" REG_DWORD 999", other data as hex bytes,
-// the default value as @). Equal snapshots mean equal registries, spelling included.
+// the default value as @). In names and texts a control byte shows as \xNN, and in
+// quoted ones a quote or backslash is escaped with a backslash ("C:\\Program Files").
+// Equal snapshots mean equal registries, spelling, types and bytes included. Changes
+// of a transaction not yet committed are not part of it.
 std::string RegistrySnapshot();
 
 // Key handles opened and not yet closed.

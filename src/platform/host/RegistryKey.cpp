@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "platform/host/Registry.h"
 #include "platform/host/Strings.h"
@@ -41,10 +42,35 @@ bool IsPlainText(const RegistryValue& value) {
   return !value.data.empty() && value.data.find('\0') == value.data.size() - 1;
 }
 
+// Names and texts as a snapshot line shows them. Control bytes become \xNN, so that no
+// name or text can fake a line of its own; in quoted fields a quote and a backslash
+// are escaped too, so that no text can fake the end of its field. The trail byte of a
+// double-byte character stays as it is ("ソ" ends in the byte of a backslash).
+std::string Escape(const std::string& text, bool quoted) {
+  std::string shown;
+  char buf[8];
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsDBCSLeadByte(c) && i + 1 < text.size()) {
+      shown += text[i];
+      shown += text[++i];
+    } else if (c < 0x20 || c == 0x7F) {
+      std::snprintf(buf, sizeof buf, "\\x%02x", c);
+      shown += buf;
+    } else if (quoted && (c == '"' || c == '\\')) {
+      shown += '\\';
+      shown += text[i];
+    } else {
+      shown += text[i];
+    }
+  }
+  return shown;
+}
+
 void DumpValue(const RegistryValue& value, std::string* out) {
   char buf[64];
   *out += "  ";
-  *out += value.name.empty() ? std::string("@") : "\"" + value.name + "\"";
+  *out += value.name.empty() ? std::string("@") : "\"" + Escape(value.name, true) + "\"";
   *out += " ";
   if (const char* name = TypeName(value.type)) {
     *out += name;
@@ -53,7 +79,7 @@ void DumpValue(const RegistryValue& value, std::string* out) {
     *out += buf;
   }
   if (IsPlainText(value)) {
-    *out += " \"" + value.data.substr(0, value.data.size() - 1) + "\"";
+    *out += " \"" + Escape(value.data.substr(0, value.data.size() - 1), true) + "\"";
   } else if (value.type == REG_DWORD && value.data.size() == 4) {
     DWORD number;
     std::memcpy(&number, value.data.data(), sizeof number);
@@ -93,6 +119,29 @@ RegistryKey* RegistryKey::CreateSubkey(const std::string& subkeyName, bool* crea
   return slot.get();
 }
 
+bool RegistryKey::DeleteSubkey(const std::string& subkeyName) {
+  return subkeys.erase(Fold(subkeyName)) != 0;
+}
+
+const RegistryKey* RegistryKey::SubkeyAt(size_t index) const {
+  if (index >= subkeys.size()) return nullptr;
+  auto it = subkeys.begin();
+  std::advance(it, index);
+  return it->second.get();
+}
+
+std::vector<std::string> RegistryKey::SubkeyNames() const {
+  std::vector<std::string> names;
+  for (const auto& entry : subkeys) names.push_back(entry.second->name);
+  return names;
+}
+
+std::vector<std::string> RegistryKey::ValueNames() const {
+  std::vector<std::string> names;
+  for (const auto& entry : values) names.push_back(entry.second.name);
+  return names;
+}
+
 const RegistryValue* RegistryKey::FindValue(const std::string& valueName) const {
   auto it = values.find(Fold(valueName));
   return it == values.end() ? nullptr : &it->second;
@@ -112,7 +161,9 @@ bool RegistryKey::DeleteValue(const std::string& valueName) {
 void RegistryKey::Dump(const std::string& path, std::string* out) const {
   *out += path + "\n";
   for (const auto& entry : values) DumpValue(entry.second, out);
-  for (const auto& entry : subkeys) entry.second->Dump(path + "\\" + entry.second->name, out);
+  for (const auto& entry : subkeys) {
+    entry.second->Dump(path + "\\" + Escape(entry.second->name, false), out);
+  }
 }
 
 std::string RegistryKey::Fold(const std::string& text) {

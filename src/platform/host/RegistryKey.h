@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/host/RegistryValue.h"
 
@@ -25,6 +26,13 @@ class RegistryKey {
   RegistryKey* FindSubkey(const std::string& subkeyName) const;
   // Returns the existing subkey (its spelling unchanged) or a new empty one.
   RegistryKey* CreateSubkey(const std::string& subkeyName, bool* created);
+  // Removes the subkey with everything below it; false when there is none.
+  bool DeleteSubkey(const std::string& subkeyName);
+  bool HasSubkeys() const { return !subkeys.empty(); }
+  // The index-th subkey in enumeration order, or null past the last.
+  const RegistryKey* SubkeyAt(size_t index) const;
+  std::vector<std::string> SubkeyNames() const;
+  std::vector<std::string> ValueNames() const;
 
   const RegistryValue* FindValue(const std::string& valueName) const;
   // An existing value keeps the spelling of its name and takes the new type and data.

@@ -93,8 +93,8 @@ void RegistryStore::ResetLocked() {
 LSTATUS RegistryStore::Resolve(HKEY key, KeyRef* ref) const {
   int hive = PredefinedHive(key);
   if (hive >= 0) {
+    *ref = KeyRef();
     ref->hive = hive;
-    ref->path.clear();
     ref->access = KEY_ALL_ACCESS;
     return ERROR_SUCCESS;
   }
@@ -104,7 +104,33 @@ LSTATUS RegistryStore::Resolve(HKEY key, KeyRef* ref) const {
   return ERROR_SUCCESS;
 }
 
-RegistryKey* RegistryStore::Find(int hive, const std::vector<std::string>& path) const {
+LSTATUS RegistryStore::Root(const KeyRef& ref, RegistryKey** root) {
+  if (!ref.transaction) {
+    *root = hives[ref.hive].get();
+    return ERROR_SUCCESS;
+  }
+  RegistryTransaction& transaction = *ref.transaction;
+  if (transaction.state != RegistryTransaction::State::kActive) {
+    return ERROR_TRANSACTION_NOT_ACTIVE;
+  }
+  if (transaction.view.empty()) {
+    for (int hive = 0; hive < kHiveCount; ++hive) transaction.view.push_back(hives[hive]->Clone());
+  }
+  *root = transaction.view[ref.hive].get();
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryStore::Find(const KeyRef& ref, RegistryKey** node) {
+  LSTATUS status = Root(ref, node);
+  if (status != ERROR_SUCCESS) return status;
+  for (const std::string& part : ref.path) {
+    *node = (*node)->FindSubkey(part);
+    if (!*node) break;
+  }
+  return ERROR_SUCCESS;
+}
+
+RegistryKey* RegistryStore::FindInHive(int hive, const std::vector<std::string>& path) const {
   RegistryKey* node = hives[hive].get();
   for (const std::string& part : path) {
     node = node->FindSubkey(part);
@@ -113,20 +139,30 @@ RegistryKey* RegistryStore::Find(int hive, const std::vector<std::string>& path)
   return node;
 }
 
-RegistryKey* RegistryStore::Create(int hive, const std::vector<std::string>& path, bool* created) {
+RegistryKey* RegistryStore::CreateInHive(int hive, const std::vector<std::string>& path) {
   RegistryKey* node = hives[hive].get();
-  *created = false;
-  for (const std::string& part : path) node = node->CreateSubkey(part, created);
+  bool created = false;
+  for (const std::string& part : path) node = node->CreateSubkey(part, &created);
   return node;
 }
 
-LSTATUS RegistryStore::KeyFor(HKEY key, DWORD neededAccess, RegistryKey** node) const {
-  KeyRef ref;
-  LSTATUS status = Resolve(key, &ref);
+LSTATUS RegistryStore::KeyFor(HKEY key, DWORD neededAccess, RegistryKey** node, KeyRef* ref) {
+  KeyRef own;
+  if (!ref) ref = &own;
+  LSTATUS status = Resolve(key, ref);
   if (status != ERROR_SUCCESS) return status;
-  if ((ref.access & neededAccess) != neededAccess) return ERROR_ACCESS_DENIED;
-  *node = Find(ref.hive, ref.path);
+  if ((ref->access & neededAccess) != neededAccess) return ERROR_ACCESS_DENIED;
+  status = Find(*ref, node);
+  if (status != ERROR_SUCCESS) return status;
   return *node ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
+void RegistryStore::Apply(const KeyRef& ref, RegistryChange change) {
+  RegistryKey* root = nullptr;
+  if (Root(ref, &root) != ERROR_SUCCESS) return;
+  change.hive = ref.hive;
+  change.ApplyTo(root);
+  if (ref.transaction) ref.transaction->changes.push_back(std::move(change));
 }
 
 HKEY RegistryStore::AddHandle(KeyRef ref) {
@@ -136,10 +172,13 @@ HKEY RegistryStore::AddHandle(KeyRef ref) {
   return reinterpret_cast<HKEY>(value);
 }
 
-LSTATUS RegistryStore::ResolveChild(HKEY parent, const char* subKey, KeyRef* ref) const {
+LSTATUS RegistryStore::ResolveChild(HKEY parent, const char* subKey, KeyRef* ref) {
   LSTATUS status = Resolve(parent, ref);
   if (status != ERROR_SUCCESS) return status;
-  if (!Find(ref->hive, ref->path)) return ERROR_KEY_DELETED;
+  RegistryKey* node = nullptr;
+  status = Find(*ref, &node);
+  if (status != ERROR_SUCCESS) return status;
+  if (!node) return ERROR_KEY_DELETED;
   std::vector<std::string> parts;
   status = SplitPath(subKey, &parts);
   if (status != ERROR_SUCCESS) return status;
@@ -147,26 +186,41 @@ LSTATUS RegistryStore::ResolveChild(HKEY parent, const char* subKey, KeyRef* ref
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegistryStore::CreateKey(HKEY parent, const char* subKey, REGSAM access, HKEY* result,
-                                 DWORD* disposition) {
+LSTATUS RegistryStore::CreateKey(HKEY parent, const char* subKey, REGSAM access,
+                                 const std::shared_ptr<RegistryTransaction>& transaction,
+                                 HKEY* result, DWORD* disposition) {
   std::lock_guard<std::mutex> guard(lock);
   KeyRef ref;
   LSTATUS status = ResolveChild(parent, subKey, &ref);
   if (status != ERROR_SUCCESS) return status;
-  bool created = false;
-  Create(ref.hive, ref.path, &created);
+  if (transaction) ref.transaction = transaction;
+  RegistryKey* existing = nullptr;
+  status = Find(ref, &existing);
+  if (status != ERROR_SUCCESS) return status;
+  if (!existing) {
+    RegistryChange change;
+    change.kind = RegistryChange::kCreateKey;
+    change.path = ref.path;
+    Apply(ref, std::move(change));
+  }
   ref.access = GrantedAccess(access);
   *result = AddHandle(std::move(ref));
-  if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+  if (disposition) *disposition = existing ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
   return ERROR_SUCCESS;
 }
 
-LSTATUS RegistryStore::OpenKey(HKEY parent, const char* subKey, REGSAM access, HKEY* result) {
+LSTATUS RegistryStore::OpenKey(HKEY parent, const char* subKey, REGSAM access,
+                               const std::shared_ptr<RegistryTransaction>& transaction,
+                               HKEY* result) {
   std::lock_guard<std::mutex> guard(lock);
   KeyRef ref;
   LSTATUS status = ResolveChild(parent, subKey, &ref);
   if (status != ERROR_SUCCESS) return status;
-  if (!Find(ref.hive, ref.path)) return ERROR_FILE_NOT_FOUND;
+  if (transaction) ref.transaction = transaction;
+  RegistryKey* node = nullptr;
+  status = Find(ref, &node);
+  if (status != ERROR_SUCCESS) return status;
+  if (!node) return ERROR_FILE_NOT_FOUND;
   ref.access = GrantedAccess(access);
   *result = AddHandle(std::move(ref));
   return ERROR_SUCCESS;
@@ -183,14 +237,21 @@ LSTATUS RegistryStore::SetValue(HKEY key, const char* name, DWORD type, const BY
                                 DWORD size) {
   std::lock_guard<std::mutex> guard(lock);
   RegistryKey* node = nullptr;
-  LSTATUS status = KeyFor(key, KEY_SET_VALUE, &node);
+  KeyRef ref;
+  LSTATUS status = KeyFor(key, KEY_SET_VALUE, &node, &ref);
   if (status != ERROR_SUCCESS) return status;
   if (!data && size != 0) return ERROR_NOACCESS;
   std::string bytes = data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
   // The narrow function converts a text and terminates it when the caller's count
   // left the NUL out; an empty text stays empty.
   if (IsStringType(type) && !bytes.empty() && bytes.back() != '\0') bytes += '\0';
-  node->SetValue(name ? name : "", type, std::move(bytes));
+  RegistryChange change;
+  change.kind = RegistryChange::kSetValue;
+  change.path = ref.path;
+  change.valueName = name ? name : "";
+  change.type = type;
+  change.data = std::move(bytes);
+  Apply(ref, std::move(change));
   return ERROR_SUCCESS;
 }
 
@@ -219,9 +280,137 @@ LSTATUS RegistryStore::QueryValue(HKEY key, const char* name, DWORD* type, BYTE*
 LSTATUS RegistryStore::DeleteValue(HKEY key, const char* name) {
   std::lock_guard<std::mutex> guard(lock);
   RegistryKey* node = nullptr;
-  LSTATUS status = KeyFor(key, KEY_SET_VALUE, &node);
+  KeyRef ref;
+  LSTATUS status = KeyFor(key, KEY_SET_VALUE, &node, &ref);
   if (status != ERROR_SUCCESS) return status;
-  return node->DeleteValue(name ? name : "") ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+  if (!node->FindValue(name ? name : "")) return ERROR_FILE_NOT_FOUND;
+  RegistryChange change;
+  change.kind = RegistryChange::kDeleteValue;
+  change.path = ref.path;
+  change.valueName = name ? name : "";
+  Apply(ref, std::move(change));
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryStore::DeleteKey(HKEY parent, const char* subKey,
+                                 const std::shared_ptr<RegistryTransaction>& transaction) {
+  std::lock_guard<std::mutex> guard(lock);
+  KeyRef ref;
+  LSTATUS status = ResolveChild(parent, subKey, &ref);
+  if (status != ERROR_SUCCESS) return status;
+  if (transaction) ref.transaction = transaction;
+  RegistryKey* node = nullptr;
+  status = Find(ref, &node);
+  if (status != ERROR_SUCCESS) return status;
+  if (!node) return ERROR_FILE_NOT_FOUND;
+  // A hive root cannot go, and neither can a key that still has subkeys: Win32
+  // refuses both as access denied.
+  if (ref.path.empty() || node->HasSubkeys()) return ERROR_ACCESS_DENIED;
+  RegistryChange change;
+  change.kind = RegistryChange::kDeleteKey;
+  change.path = ref.path;
+  Apply(ref, std::move(change));
+  return ERROR_SUCCESS;
+}
+
+void RegistryStore::EmptyKey(const KeyRef& ref, RegistryKey* node) {
+  for (const std::string& name : node->SubkeyNames()) {
+    KeyRef child = ref;
+    child.path.push_back(name);
+    EmptyKey(child, node->FindSubkey(name));
+    RegistryChange change;
+    change.kind = RegistryChange::kDeleteKey;
+    change.path = child.path;
+    Apply(child, std::move(change));
+  }
+  for (const std::string& name : node->ValueNames()) {
+    RegistryChange change;
+    change.kind = RegistryChange::kDeleteValue;
+    change.path = ref.path;
+    change.valueName = name;
+    Apply(ref, std::move(change));
+  }
+}
+
+LSTATUS RegistryStore::DeleteTree(HKEY parent, const char* subKey) {
+  std::lock_guard<std::mutex> guard(lock);
+  KeyRef ref;
+  LSTATUS status = ResolveChild(parent, subKey, &ref);
+  if (status != ERROR_SUCCESS) return status;
+  RegistryKey* node = nullptr;
+  status = Find(ref, &node);
+  if (status != ERROR_SUCCESS) return status;
+  if (!node) return ERROR_FILE_NOT_FOUND;
+  const bool deleteKeyItself = subKey && *subKey;
+  if (deleteKeyItself && ref.path.empty()) return ERROR_ACCESS_DENIED;
+  EmptyKey(ref, node);
+  if (deleteKeyItself) {
+    RegistryChange change;
+    change.kind = RegistryChange::kDeleteKey;
+    change.path = ref.path;
+    Apply(ref, std::move(change));
+  }
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryStore::EnumKey(HKEY key, DWORD index, char* name, DWORD* nameSize) {
+  std::lock_guard<std::mutex> guard(lock);
+  RegistryKey* node = nullptr;
+  LSTATUS status = KeyFor(key, KEY_ENUMERATE_SUB_KEYS, &node);
+  if (status != ERROR_SUCCESS) return status;
+  const RegistryKey* subkey = node->SubkeyAt(index);
+  if (!subkey) return ERROR_NO_MORE_ITEMS;
+  const std::string& found = subkey->Name();
+  // The size counts characters without the terminator on the way out, with it on the
+  // way in; a name that does not fit leaves the buffer alone.
+  if (found.size() >= *nameSize) return ERROR_MORE_DATA;
+  std::memcpy(name, found.c_str(), found.size() + 1);
+  *nameSize = static_cast<DWORD>(found.size());
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryStore::Commit(RegistryTransaction& transaction) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (transaction.state == RegistryTransaction::State::kCommitted) {
+    return ERROR_TRANSACTION_ALREADY_COMMITTED;
+  }
+  if (transaction.state == RegistryTransaction::State::kRolledBack) {
+    return ERROR_TRANSACTION_ALREADY_ABORTED;
+  }
+  for (const RegistryChange& change : transaction.changes) {
+    change.ApplyTo(hives[change.hive].get());
+  }
+  transaction.state = RegistryTransaction::State::kCommitted;
+  transaction.changes.clear();
+  transaction.view.clear();
+  return ERROR_SUCCESS;
+}
+
+LSTATUS RegistryStore::Rollback(RegistryTransaction& transaction) {
+  std::lock_guard<std::mutex> guard(lock);
+  if (transaction.state == RegistryTransaction::State::kCommitted) {
+    return ERROR_TRANSACTION_ALREADY_COMMITTED;
+  }
+  if (transaction.state == RegistryTransaction::State::kRolledBack) {
+    return ERROR_TRANSACTION_ALREADY_ABORTED;
+  }
+  transaction.state = RegistryTransaction::State::kRolledBack;
+  transaction.changes.clear();
+  transaction.view.clear();
+  return ERROR_SUCCESS;
+}
+
+std::string RegistryStore::KeyPath(HKEY key, const char* subKey) {
+  std::lock_guard<std::mutex> guard(lock);
+  KeyRef ref;
+  std::vector<std::string> parts;
+  if (Resolve(key, &ref) != ERROR_SUCCESS || SplitPath(subKey, &parts) != ERROR_SUCCESS) {
+    return std::string();
+  }
+  ref.path.insert(ref.path.end(), parts.begin(), parts.end());
+  std::string path;
+  for (const std::string& part : ref.path) path += (path.empty() ? "" : "\\") + part;
+  return path;
 }
 
 void RegistryStore::Reset() {
@@ -246,7 +435,7 @@ bool RegistryStore::KeyExists(HKEY root, const std::string& path) {
   std::vector<std::string> parts;
   int hive = PredefinedHive(root);
   if (hive < 0 || SplitPath(path.c_str(), &parts) != ERROR_SUCCESS) return false;
-  return Find(hive, parts) != nullptr;
+  return FindInHive(hive, parts) != nullptr;
 }
 
 bool RegistryStore::ReadValue(HKEY root, const std::string& path, const std::string& name,
@@ -255,7 +444,7 @@ bool RegistryStore::ReadValue(HKEY root, const std::string& path, const std::str
   std::vector<std::string> parts;
   int hive = PredefinedHive(root);
   if (hive < 0 || SplitPath(path.c_str(), &parts) != ERROR_SUCCESS) return false;
-  RegistryKey* node = Find(hive, parts);
+  RegistryKey* node = FindInHive(hive, parts);
   const RegistryValue* found = node ? node->FindValue(name) : nullptr;
   if (!found) return false;
   *value = *found;
@@ -268,8 +457,7 @@ bool RegistryStore::WriteValue(HKEY root, const std::string& path, const std::st
   std::vector<std::string> parts;
   int hive = PredefinedHive(root);
   if (hive < 0 || SplitPath(path.c_str(), &parts) != ERROR_SUCCESS) return false;
-  bool created = false;
-  Create(hive, parts, &created)->SetValue(name, type, data);
+  CreateInHive(hive, parts)->SetValue(name, type, data);
   return true;
 }
 
@@ -278,8 +466,7 @@ bool RegistryStore::CreateKeyPath(HKEY root, const std::string& path) {
   std::vector<std::string> parts;
   int hive = PredefinedHive(root);
   if (hive < 0 || SplitPath(path.c_str(), &parts) != ERROR_SUCCESS) return false;
-  bool created = false;
-  Create(hive, parts, &created);
+  CreateInHive(hive, parts);
   return true;
 }
 

@@ -22,8 +22,11 @@ typedef unsigned int UINT;
 typedef int INT;
 typedef char CHAR;
 typedef char* LPSTR;
+typedef wchar_t WCHAR;
+typedef WCHAR* LPWSTR;
 typedef const char* LPCSTR;
 typedef void* LPVOID;
+typedef void* PVOID;
 typedef const void* LPCVOID;
 typedef BYTE* LPBYTE;
 typedef const BYTE* LPCBYTE;
@@ -79,10 +82,17 @@ typedef union _LARGE_INTEGER {
   LONGLONG QuadPart;
 } LARGE_INTEGER, *PLARGE_INTEGER;
 
+typedef struct _GUID {
+  DWORD Data1;
+  WORD Data2;
+  WORD Data3;
+  BYTE Data4[8];
+} GUID, *LPGUID;
+
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;
-} FILETIME, *LPFILETIME;
+} FILETIME, *PFILETIME, *LPFILETIME;
 
 // Files, keys, mutexes and threads take it; the host layer ignores its contents.
 typedef struct _SECURITY_ATTRIBUTES {
@@ -128,6 +138,10 @@ typedef struct _SECURITY_ATTRIBUTES {
 // registry
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_KEY_DELETED 1018L
+// transactions
+#define ERROR_TRANSACTION_NOT_ACTIVE 6701L
+#define ERROR_TRANSACTION_ALREADY_ABORTED 6704L
+#define ERROR_TRANSACTION_ALREADY_COMMITTED 6705L
 
 DWORD GetLastError(void);
 void SetLastError(DWORD code);

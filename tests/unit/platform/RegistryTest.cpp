@@ -138,6 +138,96 @@ TEST_F(HostRegistry, InjectedFaultsReturnTheirErrorAndChangeNothing) {
   EXPECT_EQ(3, hostwin::CallCount("RegSetValueExA") + hostwin::CallCount("RegDeleteValueA"));
 }
 
+TEST_F(HostRegistry, SnapshotEscapesWhatCouldFakeAFieldOrALine) {
+  // Each of these would print like a plain "A" = "b" or a second key line unescaped.
+  ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_CURRENT_USER, "K", "A\" REG_SZ \"b", "c"));
+  ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_CURRENT_USER, "K", "Path", "C:\\x\"\nHKEY_X"));
+  ASSERT_TRUE(hostwin::RegistryCreateKey(HKEY_CURRENT_USER, "K\\Line\nHKEY_LOCAL_MACHINE"));
+  // A trail byte equal to a backslash is part of its character, not escaped.
+  ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_CURRENT_USER, "K", "ソ", "ソフト"));
+  EXPECT_EQ(
+      "HKEY_CURRENT_USER\n"
+      "HKEY_CURRENT_USER\\K\n"
+      "  \"A\\\" REG_SZ \\\"b\" REG_SZ \"c\"\n"
+      "  \"Path\" REG_SZ \"C:\\\\x\\\"\\x0aHKEY_X\"\n"
+      "  \"ソ\" REG_SZ \"ソフト\"\n"
+      "HKEY_CURRENT_USER\\K\\Line\\x0aHKEY_LOCAL_MACHINE\n"
+      "HKEY_LOCAL_MACHINE\n",
+      hostwin::RegistrySnapshot());
+}
+
+TEST_F(HostRegistry, FaultsNameAKeyByItsFullPathAndAValueByItsKey) {
+  HKEY software = Create("Software");
+  // The sub-key as given is relative; the full path below the hive matches too.
+  hostwin::InjectFault(Fault{"RegCreateKeyExA", kKey, 0, ERROR_DISK_FULL});
+  HKEY key = nullptr;
+  EXPECT_EQ(ERROR_DISK_FULL, RegCreateKeyExA(software, "DRAVENHOLT\\Viewer\\1.0", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, kKey));
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(software, "Dravenholt\\Other", 0, nullptr, 0,
+                                           KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  // Value calls: by the value's name or by the path of the key they work on.
+  hostwin::InjectFault(
+      Fault{"RegSetValueExA", "Software\\Dravenholt\\Other", 0, ERROR_WRITE_FAULT});
+  EXPECT_EQ(ERROR_WRITE_FAULT, SetDword(key, "Any", 1));
+  EXPECT_EQ(ERROR_SUCCESS, SetDword(software, "Any", 1));
+  ASSERT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+
+  // The key calls added for deletion and enumeration meet faults as well.
+  ASSERT_TRUE(hostwin::RegistryCreateKey(HKEY_CURRENT_USER, "Software\\Tree\\Leaf"));
+  const std::string before = hostwin::RegistrySnapshot();
+  hostwin::InjectFault(Fault{"RegDeleteKeyA", "Software\\Tree\\Leaf", 0, ERROR_ACCESS_DENIED});
+  hostwin::InjectFault(Fault{"RegDeleteTreeA", "Software\\Tree", 0, ERROR_WRITE_FAULT});
+  hostwin::InjectFault(Fault{"RegEnumKeyExA", "Software", 1, ERROR_NOT_ENOUGH_MEMORY});
+  EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(software, "Tree\\Leaf"));
+  EXPECT_EQ(ERROR_WRITE_FAULT, RegDeleteTreeA(HKEY_CURRENT_USER, "software\\tree"));
+  char name[MAX_PATH];
+  DWORD size = sizeof name;
+  EXPECT_EQ(ERROR_NOT_ENOUGH_MEMORY,
+            RegEnumKeyExA(software, 0, name, &size, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(before, hostwin::RegistrySnapshot());
+  EXPECT_EQ(ERROR_SUCCESS,
+            RegEnumKeyExA(software, 0, name, &size, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_STREQ("Dravenholt", name);
+  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(software));
+}
+
+TEST_F(HostRegistry, DeletionAndEnumerationRefuseBadArguments) {
+  HKEY key = Create("Software\\Doomed");
+  // No sub-key at all is refused; an empty one names the key itself; a hive stays.
+  EXPECT_EQ(ERROR_INVALID_PARAMETER, RegDeleteKeyA(key, nullptr));
+  EXPECT_EQ(ERROR_ACCESS_DENIED, RegDeleteKeyA(HKEY_CURRENT_USER, ""));
+  EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(key, ""));
+  EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Doomed"));
+  EXPECT_EQ(ERROR_KEY_DELETED, RegDeleteTreeA(key, nullptr));
+  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+  EXPECT_EQ(ERROR_INVALID_HANDLE, RegDeleteKeyA(nullptr, "Software"));
+
+  key = Create("Software");
+  char name[MAX_PATH];
+  DWORD size = sizeof name;
+  DWORD reserved = 0;
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegEnumKeyExA(key, 0, nullptr, &size, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegEnumKeyExA(key, 0, name, nullptr, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegEnumKeyExA(key, 0, name, &size, &reserved, nullptr, nullptr, nullptr));
+  EXPECT_EQ(ERROR_INVALID_PARAMETER,
+            RegEnumKeyExA(key, 0, name, &size, nullptr, name, nullptr, nullptr));
+  // The class and time come back empty.
+  ASSERT_TRUE(hostwin::RegistryCreateKey(HKEY_CURRENT_USER, "Software\\A"));
+  char keyClass[4] = "xyz";
+  DWORD classSize = sizeof keyClass;
+  FILETIME time = {1, 2};
+  EXPECT_EQ(ERROR_SUCCESS,
+            RegEnumKeyExA(key, 0, name, &size, nullptr, keyClass, &classSize, &time));
+  EXPECT_STREQ("", keyClass);
+  EXPECT_EQ(0u, classSize);
+  EXPECT_EQ(0u, time.dwLowDateTime | time.dwHighDateTime);
+  EXPECT_EQ(ERROR_SUCCESS, RegCloseKey(key));
+}
+
 TEST_F(HostRegistry, HandlesAreCountedAndDieWithTheReset) {
   HKEY first = Create("Software\\A");
   HKEY second = nullptr;
