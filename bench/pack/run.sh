@@ -3,20 +3,20 @@
 # with -lh5- by our `dhpack pack` and by the independent jlha (the `lha` command), with
 # gzip -9 for reference; prints sizes, median times and our size relative to jlha's.
 # Our archive is checked with lhasa and against the input before anything is timed.
-#   make bench            (builds build/bench, without sanitizers, and runs this)
-#   RUNS=3 MEGABYTES=40 bash bench/pack/run.sh build/bench/tools/dhpack/dhpack
+#   make bench            (builds build/tools, optimised and without sanitizers, and runs this)
+#   RUNS=3 MEGABYTES=40 bash bench/pack/run.sh build/tools/tools/dhpack/dhpack
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
-dhpack="${1:-$repo/build/bench/tools/dhpack/dhpack}"
+dhpack="${1:-$repo/build/tools/tools/dhpack/dhpack}"
 dhpack="$(cd "$(dirname "$dhpack")" && pwd)/$(basename "$dhpack")"
 runs="${RUNS:-3}"
 megabytes="${MEGABYTES:-40}"
 work="$repo/build/bench/pack"
 mkdir -p "$work"
 
-[ -x "$dhpack" ] || { echo "bench: $dhpack not built (make bench)" >&2; exit 1; }
+[ -x "$dhpack" ] || { echo "bench: $dhpack not built (make tools)" >&2; exit 1; }
 name="input-$megabytes.bin"
 [ -f "$work/$name" ] || python3 "$repo/bench/decode/make_input.py" "$work/$name" "$megabytes"
 cd "$work"

@@ -109,6 +109,38 @@ TEST(Lh5RoundTrip, NearOptimalParseIsSmallerThanLazyOnText) {
   EXPECT_LT(optimalSize, lazySize);
 }
 
+TEST(Lh5RoundTrip, SlicesPackedOnSeveralThreadsJoinIntoOneStream) {
+  // Slices of a few kilobytes, so that many meet at odd bit offsets, each with its
+  // dictionary reaching back into the one before; the output does not depend on the
+  // number of threads.
+  std::vector<uint8_t> data = TextBytes(120000, 30);
+  const std::vector<uint8_t> noise = RandomBytes(20000, 31);
+  data.insert(data.end(), noise.begin(), noise.end());
+  data.insert(data.end(), data.begin() + 5000, data.begin() + 65000);
+  data.insert(data.end(), 3000, 0);
+  for (bool optimal : {true, false}) {
+    SCOPED_TRACE(optimal ? "near-optimal" : "lazy");
+    cLh5Encoder::Effort effort;
+    effort.optimalParse = optimal;
+    effort.sliceBytes = 19997;
+    effort.threads = 1;
+    const std::vector<uint8_t> alone = cLh5Encoder(effort).Encode(data.data(), data.size());
+    effort.threads = 3;
+    const std::vector<uint8_t> together = cLh5Encoder(effort).Encode(data.data(), data.size());
+    EXPECT_TRUE(alone == together);
+
+    cLhaWriter writer(effort);
+    std::string error;
+    ASSERT_TRUE(writer.AddFile("sliced", data.data(), data.size(), &error)) << error;
+    std::vector<ReadBackMember> members;
+    ASSERT_TRUE(ReadBack(writer.Finish(), &members));
+    ASSERT_EQ(members.size(), 1u);
+    EXPECT_EQ(members[0].method, "-lh5-");
+    EXPECT_EQ(members[0].packedSize, alone.size());
+    EXPECT_TRUE(members[0].data == data);
+  }
+}
+
 TEST(Lh5RoundTrip, MemberOverEightMegabytesComesBack) {
   // Text, noise and long repeats (which pack quickly) past the 8 MB mark.
   std::vector<uint8_t> big = TextBytes(1 << 20, 7);

@@ -93,7 +93,7 @@ TEST_F(LhaToolsInterop, ContentOfEveryKindPassesLhasaAndJlha) {
   CheckWithTools("kinds", inputs);
 }
 
-TEST_F(LhaToolsInterop, SmallBlocksWithSingleSymbolCodesPassLhasa) {
+TEST_F(LhaToolsInterop, SmallBlocksSingleSymbolCodesAndSlicesPassLhasa) {
   cLh5Encoder::Effort effort;
   effort.blockCodes = 2;
   effort.optimalParse = false;
@@ -104,6 +104,12 @@ TEST_F(LhaToolsInterop, SmallBlocksWithSingleSymbolCodesPassLhasa) {
   effort.optimalParse = true;
   CheckWithTools("segments", {{"run.bin", std::vector<uint8_t>(3000, 0)},
                               {"text.txt", TextBytes(9000, 16)}},
+                 effort);
+  // Slices packed apart and joined mid-byte.
+  effort = {};
+  effort.sliceBytes = 4001;
+  CheckWithTools("slices", {{"run.bin", std::vector<uint8_t>(9000, 0)},
+                            {"text.txt", TextBytes(30000, 19)}},
                  effort);
 }
 
