@@ -4,13 +4,13 @@
 # the independent `lhasa p`, RUNS times each in alternation; prints the median times,
 # the throughputs and our speed relative to lhasa's. gzip's inflate of the same content
 # is timed too, as the yardstick of a fast decoder.
-#   make bench            (builds build/bench, without sanitizers, and runs this)
-#   RUNS=9 MEGABYTES=40 bash bench/decode/run.sh build/bench/tools/dhpack/dhpack
+#   make bench            (builds build/tools, without sanitizers, and runs this)
+#   RUNS=9 MEGABYTES=40 bash bench/decode/run.sh build/tools/tools/dhpack/dhpack
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
-dhpack="${1:-$repo/build/bench/tools/dhpack/dhpack}"
+dhpack="${1:-$repo/build/tools/tools/dhpack/dhpack}"
 runs="${RUNS:-5}"
 megabytes="${MEGABYTES:-40}"
 work="$repo/build/bench/decode"
