@@ -42,6 +42,11 @@ class cMorString {
   // empty.
   cMorString& Format(const char* format, ...) MOR_PRINTF_FORMAT(2, 3);
   cMorString& AppendFormat(const char* format, ...) MOR_PRINTF_FORMAT(2, 3);
+  // Format with the arguments of a caller's own variable argument list.
+  cMorString& FormatV(const char* format, va_list args) {
+    FormatAt(0, format, args);
+    return *this;
+  }
   // Replaces every non-overlapping occurrence, left to right. An empty search text
   // changes nothing; a null replacement counts as empty.
   cMorString& ReplaceAll(const char* search, const char* replacement);
