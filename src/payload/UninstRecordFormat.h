@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstring>
 
+// The record's file name in the viewer's install folder.
+constexpr char kUninstRecordName[] = "Uninst.dat";
 constexpr char kUninstSignature[] = "DHVUI01";  // with its NUL: 8 bytes
 constexpr int32_t kUninstHeaderSize = 28;
 

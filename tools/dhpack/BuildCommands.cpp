@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "Cp932.h"
+#include "InspectCommands.h"
 #include "LhaWriter.h"
 #include "OutputFile.h"
 #include "PayloadRules.h"
@@ -73,6 +74,18 @@ int BuildPayload(const std::string& out, const std::vector<std::string>& sources
   if (!CheckPayloadContents(names, &error, &warnings)) return Fail(error);
   for (const std::string& warning : warnings)
     std::fprintf(stderr, "dhpack: warning: %s\n", warning.c_str());
+  // An update stops on a patch it cannot read, after the user agreed to it: such a
+  // payload is refused here, with the message the installer would log.
+  for (const PayloadEntry& entry : entries) {
+    if (entry.name != kSetupInfoName || entry.source.empty()) continue;
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(entry.source, &bytes, &error)) return Fail(error);
+    std::string text(bytes.begin(), bytes.end());
+    text.resize(std::string(text.c_str()).size());  // read as a NUL-terminated text
+    std::string message;
+    if (!CheckSetupInfo(text, &message))
+      return Fail(entry.shown + ": the installer refuses this update patch: " + message);
+  }
 
   cLhaWriter writer;
   writer.SetTimestamp(MemberTimestamp());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BuildCommands.h"
+#include "InspectCommands.h"
 #include "PackCommand.h"
 #include "ReadCommands.h"
 
@@ -23,6 +24,14 @@ constexpr char kUsage[] =
     "  cat FILE INDEX   the decoded bytes of member INDEX (1-based) on standard output\n"
     "  test FILE        decode every member and check its CRC-16\n"
     "  x FILE DIR       extract every member below DIR\n"
+    "\n"
+    "Checking (what the installer will see; its texts are shown as UTF-8):\n"
+    "  setupinfo FILE   read an update patch \"SetupInfo.xml\" as the installer does:\n"
+    "                   the three DeleteFile flags and every registry command, one per\n"
+    "                   line (kind, number, tab-separated Name=value fields), or the\n"
+    "                   installer's coded message and status 1\n"
+    "  uninst FILE      print an uninstall record \"Uninst.dat\": signature, header\n"
+    "                   fields and numbered entries, or why the installer cannot load it\n"
     "\n"
     "Writing (the result appears whole or not at all):\n"
     "  pack OUT FILE... pack the files into a new archive OUT (-lh5-, or stored when\n"
@@ -41,7 +50,8 @@ constexpr char kUsage[] =
     "                   SetupInfo.xml. Refused: names outside the two placeholders,\n"
     "                   names Windows cannot create or the installer cannot read,\n"
     "                   names that differ only in case, a payload without\n"
-    "                   \"#APPDATA#\\Collections\\\" and \"#APPDATA#\\Model\\\".\n"
+    "                   \"#APPDATA#\\Collections\\\" and \"#APPDATA#\\Model\\\", and a\n"
+    "                   SetupInfo.xml that `setupinfo` refuses.\n"
     "  readme OUT TEXT  the read-me (resource 126): TEXT as the member \"ReadMe.txt\"\n"
     "\n"
     "Options:\n"
@@ -103,7 +113,11 @@ int main(int argc, char** argv) {
   const size_t operands = args.size() - 1;
   const bool reading = command == "list" || command == "cat" || command == "test" || command == "x";
   const bool writing = command == "pack" || command == "build" || command == "readme";
-  if (!reading && !writing) return Usage("unknown command " + command);
+  const bool checking = command == "setupinfo" || command == "uninst";
+  if (!reading && !writing && !checking) return Usage("unknown command " + command);
+  if (checking && (read.dat || build.plain || build.quiet || build.utf8 || saltGiven ||
+                   !build.adds.empty()))
+    return Usage(command + " takes no options");
   if (writing && read.dat) return Usage("--dat is for reading; build and readme write images");
   if (reading && (build.plain || build.quiet || build.utf8 || saltGiven || !build.adds.empty()))
     return Usage("--salt, --plain, --add, --utf8 and --quiet are for writing");
@@ -122,5 +136,7 @@ int main(int argc, char** argv) {
   if (command == "build" && operands >= 2)
     return BuildPayload(args[1], std::vector<std::string>(args.begin() + 2, args.end()), build);
   if (command == "readme" && operands == 2) return BuildReadMe(args[1], args[2], build);
+  if (command == "setupinfo" && operands == 1) return InspectSetupInfo(args[1]);
+  if (command == "uninst" && operands == 1) return InspectUninstRecord(args[1]);
   return Usage("wrong number of operands for " + command);
 }

@@ -53,7 +53,9 @@ class DhpackBuildTest : public TempFolderTest {
     Write(layout / "PROGRAMFILES" / "empty.bin", "");
     Write(layout / "APPDATA" / "Collections" / "c.dat", "collection");
     fs::create_directories(layout / "APPDATA" / "Model");
-    Write(layout / "SetupInfo.xml", "<UpdatePatch><Version>1.0</Version></UpdatePatch>");
+    Write(layout / "SetupInfo.xml",
+          "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n"
+          "<UpdatePatch><Version>1.0</Version></UpdatePatch>\r\n");
     Write(temp / "m.bin", std::string(3000, '\x7f'));
     Write(temp / "viewer.exe", "MZ viewer");
     Write(temp / "payload.manifest",

@@ -1,0 +1,215 @@
+#include "uninstall/UninstDat.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "morstd/MorAlloc.h"
+#include "morstd/MorString.h"
+#include "platform/win.h"
+
+namespace {
+
+constexpr int kOpenFailed = 120;
+constexpr int kSignatureUnread = 125;
+constexpr int kNotARecord = 130;
+constexpr int kHeaderUnread = 135;
+constexpr int kNoNameArea = 140;
+constexpr int kNamesUnread = 145;
+constexpr int kNamesMalformed = 150;
+constexpr int kLoadOther = 99980;
+
+constexpr int kCreateFailed = 100;
+constexpr int kHeaderUnwritten = 105;
+constexpr int kNamesUnwritten = 110;
+constexpr int kNoRecordToReplace = 115;
+constexpr int kMoveFailed = 116;
+constexpr int kSaveOther = 99999;
+
+constexpr int kMergeFailed = 99970;
+
+// The spare zero bytes behind the name area keep the last name terminated however the
+// area's bytes end.
+constexpr int kNameAreaSlack = 8;
+
+class FileHandle {
+ public:
+  explicit FileHandle(HANDLE handle) : handle_(handle) {}
+  ~FileHandle() { Close(); }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  HANDLE Get() const { return handle_; }
+  void Close() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+class NameArea {
+ public:
+  explicit NameArea(size_t bytes) : data(static_cast<char*>(morstd::MorAllocZeroed(bytes))) {}
+  ~NameArea() { morstd::MorFree(data); }
+  NameArea(const NameArea&) = delete;
+  NameArea& operator=(const NameArea&) = delete;
+  char* data;
+};
+
+// True when all `bytes` were read.
+bool ReadExactly(HANDLE file, void* buffer, DWORD bytes) {
+  DWORD read = 0;
+  return ReadFile(file, buffer, bytes, &read, nullptr) && read == bytes;
+}
+
+bool WriteExactly(HANDLE file, const void* buffer, DWORD bytes) {
+  DWORD written = 0;
+  return WriteFile(file, buffer, bytes, &written, nullptr) && written == bytes;
+}
+
+bool IsFolder(const char* entry) {
+  const size_t length = std::strlen(entry);
+  return length > 0 && entry[length - 1] == '\\';
+}
+
+int Depth(const char* entry) {
+  int depth = 0;
+  for (; *entry; ++entry) depth += *entry == '\\';
+  return depth;
+}
+
+bool Contains(const morstd::cMorMemBlock& list, const char* entry, bool folders) {
+  for (int i = 0; i < list.GetCount(); ++i) {
+    const char* candidate = list.GetAt(i);
+    if (IsFolder(candidate) == folders && lstrcmpA(candidate, entry) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+cUninstDat::cUninstDat() { std::memset(&header, 0, sizeof header); }
+
+void cUninstDat::CopyFrom(const cUninstDat& other) {
+  if (&other == this) return;
+  names.CopyFrom(other.names);
+  header = other.header;
+  lastError = other.lastError;
+}
+
+int cUninstDat::Load(const char* folder) {
+  try {
+    morstd::cMorString path;
+    path.Format("%s\\%s", folder, kUninstRecordName);
+    FileHandle file(CreateFileA(path.GetData(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) throw kOpenFailed;
+
+    char signature[sizeof kUninstSignature + 1] = {};
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), signature, sizeof kUninstSignature, &read, nullptr))
+      throw kSignatureUnread;
+    if (lstrcmpA(signature, kUninstSignature) != 0) throw kNotARecord;
+
+    UninstRecordHeader image;
+    std::memset(&image, 0, sizeof image);
+    const bool whole = SetFilePointer(file.Get(), 0, nullptr, FILE_BEGIN) == 0 &&
+                       ReadExactly(file.Get(), &image, sizeof image);
+    header = image;
+    if (!whole) throw kHeaderUnread;
+
+    // The counts come from the file and are checked against it before anything is
+    // allocated: a damaged or forged record must not make the update allocate or
+    // read without bound.
+    LARGE_INTEGER fileSize;
+    if (!GetFileSizeEx(file.Get(), &fileSize) || header.dataSize < 0 ||
+        header.dataSize > fileSize.QuadPart - kUninstHeaderSize)
+      throw kNoNameArea;
+    // Every name takes at least its NUL.
+    if (header.entryCount < 0 || header.entryCount > header.dataSize)
+      throw kNamesMalformed;
+
+    NameArea area(static_cast<size_t>(header.dataSize) + kNameAreaSlack);
+    if (!area.data) throw kNoNameArea;
+    if (!ReadFile(file.Get(), area.data, static_cast<DWORD>(header.dataSize), &read, nullptr))
+      throw kNamesUnread;
+    file.Close();
+    names.Clear();
+    if (!names.AddMultiple(area.data, static_cast<uint32_t>(header.dataSize),
+                           static_cast<uint32_t>(header.entryCount)))
+      throw kNamesMalformed;
+    lastError = 0;
+    return 1;
+  } catch (int code) {
+    lastError = code;
+  } catch (...) {
+    lastError = kLoadOther;
+  }
+  return 0;
+}
+
+int cUninstDat::Save(const char* folder, int32_t startMenuShortcut, int32_t desktopShortcut) {
+  try {
+    header = MakeUninstRecordHeader(startMenuShortcut, desktopShortcut, names.GetDataSize(),
+                                    names.GetCount());
+    morstd::cMorString temporary;
+    morstd::cMorString final;
+    temporary.Format("%s\\@%s", folder, kUninstRecordName);
+    final.Format("%s\\%s", folder, kUninstRecordName);
+    FileHandle file(CreateFileA(temporary.GetData(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) throw kCreateFailed;
+    if (!WriteExactly(file.Get(), &header, sizeof header)) throw kHeaderUnwritten;
+    if (header.dataSize > 0 &&
+        !WriteExactly(file.Get(), names.GetData(), static_cast<DWORD>(header.dataSize)))
+      throw kNamesUnwritten;
+    file.Close();
+    // The old record goes only once the new one is wholly on disk.
+    if (!DeleteFileA(final.GetData())) throw kNoRecordToReplace;
+    if (!MoveFileA(temporary.GetData(), final.GetData())) throw kMoveFailed;
+    lastError = 0;
+    return 1;
+  } catch (int code) {
+    lastError = code;
+  } catch (...) {
+    lastError = kSaveOther;
+  }
+  return 0;
+}
+
+int cUninstDat::Merge(const morstd::cMorMemBlock& other) {
+  try {
+    morstd::cMorMemBlock merged;
+    for (int i = 0; i < names.GetCount(); ++i) {
+      if (IsFolder(names.GetAt(i))) merged.Add(names.GetAt(i));
+    }
+    for (int i = 0; i < other.GetCount(); ++i) {
+      const char* entry = other.GetAt(i);
+      if (IsFolder(entry) && !Contains(merged, entry, true)) merged.Add(entry);
+    }
+    // Deepest first, ties in their order: the uninstaller removes each folder after
+    // everything inside it.
+    std::vector<std::pair<int, int>> byDepth;  // (depth, index in merged)
+    for (int i = 0; i < merged.GetCount(); ++i) byDepth.emplace_back(Depth(merged.GetAt(i)), i);
+    std::stable_sort(byDepth.begin(), byDepth.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    morstd::cMorMemBlock sorted;
+    for (const auto& entry : byDepth) sorted.Add(merged.GetAt(entry.second));
+    merged.CopyFrom(sorted);
+    for (int i = 0; i < names.GetCount(); ++i) {
+      if (!IsFolder(names.GetAt(i))) merged.Add(names.GetAt(i));
+    }
+    for (int i = 0; i < other.GetCount(); ++i) {
+      const char* entry = other.GetAt(i);
+      if (!IsFolder(entry) && !Contains(names, entry, false)) merged.Add(entry);
+    }
+    names.CopyFrom(merged);
+    lastError = 0;
+    return 1;
+  } catch (...) {
+    lastError = kMergeFailed;
+  }
+  return 0;
+}
