@@ -7,6 +7,7 @@
 #include "app/SetupMain.h"
 #include "app/UpWnd.h"
 #include "app/UpdateDspDlg.h"
+#include "app/WorkerThread.h"
 #include "app/WelcomeDlg.h"
 #include "registry/Reg.h"
 #include "res/ResourceIds.h"
@@ -64,14 +65,7 @@ void DeleteAndClear(T*& object) {
 cSetupMWnd::cSetupMWnd() = default;
 
 cSetupMWnd::~cSetupMWnd() {
-  if (workerThread) {
-    DWORD code = 0;
-    if (!GetExitCodeThread(workerThread, &code) || code == STILL_ACTIVE) {
-      TerminateThread(workerThread, 0);
-    }
-    CloseHandle(workerThread);
-    workerThread = nullptr;
-  }
+  AbandonWorkerThread(&workerThread);
   if (hwnd && IsWindow(hwnd)) DestroyChildren();
   UnregisterClassA(GetClassName(), g_instance);
 }

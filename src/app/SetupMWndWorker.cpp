@@ -1,8 +1,7 @@
 // The main window's side of the worker protocol: starting and stopping the one worker
 // thread, the "-ai" start timer, the completion table and the viewer's relaunch.
-#include <process.h>
-
 #include "app/SetupMWnd.h"
+#include "app/WorkerThread.h"
 #include "registry/Reg.h"
 #include "res/Captions.h"
 
@@ -20,7 +19,6 @@ const char kUpdateFailed[] = "上書きインストール中にエラーが発�
 
 // The update worker's code when restoring the installed folders failed as well.
 constexpr LPARAM kUpdateFatalCode = 999;
-constexpr DWORD kWorkerJoinTimeoutMs = 3000;
 
 WorkerProc workerProcedures[2] = {nullptr, nullptr};
 
@@ -40,42 +38,12 @@ void cSetupMWnd::SetWorkerProcedure(int kind, WorkerProc procedure) {
 }
 
 int cSetupMWnd::StartWorker(int kind) {
-  if (workerThread) {
-    DWORD code = 0;
-    if (!GetExitCodeThread(workerThread, &code)) return -2;
-    if (code == STILL_ACTIVE) return 0;
-    // The last worker has ended but was not joined: forget its handle before reuse.
-    CloseHandle(workerThread);
-    workerThread = nullptr;
-    workerThreadId = 0;
-  }
   WorkerProc procedure =
       (kind == WORKER_UPDATE || kind == WORKER_INSTALL) ? workerProcedures[kind] : nullptr;
-  if (!procedure) return -3;
-  uintptr_t thread = _beginthreadex(nullptr, 0, procedure, this, CREATE_SUSPENDED, &workerThreadId);
-  if (thread == 0) {
-    workerThreadId = 0;
-    return -3;
-  }
-  workerThread = reinterpret_cast<HANDLE>(thread);
-  ResumeThread(workerThread);
-  workerStarted = 1;
-  return 1;
+  return StartWorkerThread(&workerThread, &workerThreadId, procedure, this, &workerStarted);
 }
 
-void cSetupMWnd::StopWorker() {
-  if (!workerThread) return;
-  DWORD code = 0;
-  if (GetExitCodeThread(workerThread, &code) && code == STILL_ACTIVE) {
-    WaitForSingleObject(workerThread, kWorkerJoinTimeoutMs);
-    if (GetExitCodeThread(workerThread, &code) && code == STILL_ACTIVE) {
-      TerminateThread(workerThread, 0);
-    }
-  }
-  CloseHandle(workerThread);
-  workerThread = nullptr;
-  workerThreadId = 0;
-}
+void cSetupMWnd::StopWorker() { StopWorkerThread(&workerThread, &workerThreadId); }
 
 int cSetupMWnd::LaunchViewerForUpdate() {
   if (!reg) return 0;

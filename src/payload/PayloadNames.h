@@ -13,3 +13,7 @@ inline constexpr char kSetupInfoName[] = "SetupInfo.xml";
 // viewer's install folder and to its application-data folder.
 inline constexpr char kProgramFilesPlaceholder[] = "#PROGRAMFILES#";
 inline constexpr char kAppDataPlaceholder[] = "#APPDATA#";
+
+// True when `name` names a folder: it ends in a backslash of its own, not in the
+// second byte of a Shift-JIS character such as "表" (0x95 0x5C).
+bool IsFolderEntry(const char* name);

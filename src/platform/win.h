@@ -6,6 +6,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <shlwapi.h>  // PathIsDirectoryA, PathFileExistsA
+#include <shlobj.h>   // special folders (CSIDL_*), SHGetPathFromIDListA
 #else
 #include "platform/host/HostWin32.h"
 #endif

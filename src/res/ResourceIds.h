@@ -11,8 +11,10 @@
 #define IDD_CONFIRM 105        // confirmation page
 #define IDD_DISKCHECK 106      // disk-space notice
 #define IDD_INSTPROG 107       // install progress
+#define IDD_UNINSTALL 133      // uninstall log; Uninstall.exe carries it too (UninstallDialog.rc)
 
 #define IDC_TEXT 1001          // the edit control of the read-me, folder and confirmation pages
+                               // and the uninstall log
 #define IDC_PROGRESS 1002      // the progress bar of the install progress dialog
 #define IDC_STATUS 1003        // the status line of the install progress dialog
 

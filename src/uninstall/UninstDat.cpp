@@ -7,9 +7,13 @@
 
 #include "morstd/MorAlloc.h"
 #include "morstd/MorString.h"
+#include "payload/PayloadNames.h"
 #include "platform/win.h"
+#include "uninstall/RecordIo.h"
 
 namespace {
+
+using namespace uninstrecord;
 
 constexpr int kOpenFailed = 120;
 constexpr int kSignatureUnread = 125;
@@ -29,54 +33,12 @@ constexpr int kSaveOther = 99999;
 
 constexpr int kMergeFailed = 99970;
 
-// The spare zero bytes behind the name area keep the last name terminated however the
-// area's bytes end.
-constexpr int kNameAreaSlack = 8;
+bool IsFolder(const char* entry) { return IsFolderEntry(entry); }
 
-class FileHandle {
- public:
-  explicit FileHandle(HANDLE handle) : handle_(handle) {}
-  ~FileHandle() { Close(); }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  HANDLE Get() const { return handle_; }
-  void Close() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE handle_;
-};
-
-class NameArea {
- public:
-  explicit NameArea(size_t bytes) : data(static_cast<char*>(morstd::MorAllocZeroed(bytes))) {}
-  ~NameArea() { morstd::MorFree(data); }
-  NameArea(const NameArea&) = delete;
-  NameArea& operator=(const NameArea&) = delete;
-  char* data;
-};
-
-// True when all `bytes` were read.
-bool ReadExactly(HANDLE file, void* buffer, DWORD bytes) {
-  DWORD read = 0;
-  return ReadFile(file, buffer, bytes, &read, nullptr) && read == bytes;
-}
-
-bool WriteExactly(HANDLE file, const void* buffer, DWORD bytes) {
-  DWORD written = 0;
-  return WriteFile(file, buffer, bytes, &written, nullptr) && written == bytes;
-}
-
-bool IsFolder(const char* entry) {
-  const size_t length = std::strlen(entry);
-  return length > 0 && entry[length - 1] == '\\';
-}
-
+// The number of separators, a Shift-JIS character's second byte 0x5C not counted.
 int Depth(const char* entry) {
   int depth = 0;
-  for (; *entry; ++entry) depth += *entry == '\\';
+  for (; *entry; entry = CharNextA(entry)) depth += *entry == '\\';
   return depth;
 }
 

@@ -8,3 +8,4 @@
 #include "platform/host/MessageJournal.h"
 #include "platform/host/HandleControl.h"
 #include "platform/host/ResourceControl.h"
+#include "platform/host/ShellControl.h"

@@ -13,3 +13,4 @@
 #include "platform/host/User.h"
 #include "platform/host/Resources.h"
 #include "platform/host/Sleep.h"
+#include "platform/host/Shell.h"

@@ -44,6 +44,10 @@ typedef LONG_PTR LRESULT;
 typedef void* HANDLE;
 typedef HANDLE* PHANDLE;
 typedef LONG HRESULT;
+#define S_OK ((HRESULT)0L)
+#define E_FAIL ((HRESULT)0x80004005L)
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
 typedef DWORD ACCESS_MASK;
 typedef ACCESS_MASK REGSAM;
 typedef LONG LSTATUS;

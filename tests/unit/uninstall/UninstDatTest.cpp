@@ -259,6 +259,21 @@ TEST_F(UninstDatTest, MergePutsFoldersDeepestFirstThenFiles) {
   EXPECT_EQ("#PROGRAMFILES#\\y.dll", merged[4]);
 }
 
+// "表" is 0x95 0x5C: a name ending in it is a file, and its second byte is no separator.
+TEST_F(UninstDatTest, MergeReadsShiftJisNamesByCharacter) {
+  const std::string area = Area({"#PROGRAMFILES#\\", "#PROGRAMFILES#\\\x95\x5c"});
+  Put(RecordBytes(area, static_cast<int32_t>(area.size()), 2));
+  cUninstDat record;
+  ASSERT_EQ(1, record.Load(kFolder));
+  morstd::cMorMemBlock update;
+  Fill(&update, {"#PROGRAMFILES#\\\x95\x5c\\", "#PROGRAMFILES#\\a\\b\\", "#PROGRAMFILES#\\new.txt"});
+  ASSERT_EQ(1, record.Merge(update));
+  EXPECT_EQ((std::vector<std::string>{"#PROGRAMFILES#\\a\\b\\", "#PROGRAMFILES#\\\x95\x5c\\",
+                                      "#PROGRAMFILES#\\", "#PROGRAMFILES#\\\x95\x5c",
+                                      "#PROGRAMFILES#\\new.txt"}),
+            Texts(record.GetNames()));
+}
+
 TEST_F(UninstDatTest, MergeKeepsTheRecordsOwnDuplicatesAndTiesInOrder) {
   // A merge never stores a folder twice, but a record written otherwise may hold one.
   const std::string area =

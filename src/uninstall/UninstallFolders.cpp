@@ -1,0 +1,90 @@
+#include "uninstall/UninstallFolders.h"
+
+#include <cstring>
+
+#include "morstd/MorString.h"
+
+namespace {
+
+// The special folder's path, with the shell's item list freed whatever happened.
+// `complain` shows the programs folder's failure the way the uninstaller always has.
+int GetSpecialFolder(int csidl, char* path, HWND owner, bool complain) {
+  std::memset(path, 0, MAX_PATH);
+  PIDLIST_ABSOLUTE items = nullptr;
+  const HRESULT result = SHGetSpecialFolderLocation(owner, csidl, &items);
+  int found = 0;
+  if (FAILED(result)) {
+    if (complain) MessageBoxA(nullptr, "hres", "", MB_OK);
+  } else {
+    found = SHGetPathFromIDListA(items, path) == TRUE ? 1 : 0;
+  }
+  CoTaskMemFree(items);
+  return found;
+}
+
+// The last backslash that is a character of its own (the second byte of a Shift-JIS
+// character may be 0x5C too); null when there is none.
+char* LastBackslash(char* text) {
+  char* last = nullptr;
+  for (char* at = text; *at; at = CharNextA(at)) {
+    if (*at == '\\') last = at;
+  }
+  return last;
+}
+
+}  // namespace
+
+int DeleteTree(const char* path, HWND owner) {
+  // The shell takes a list of names ending in two NULs.
+  char from[MAX_PATH] = {};
+  if (!path || !*path || std::strlen(path) > MAX_PATH - 2) return 0;
+  std::memcpy(from, path, std::strlen(path));
+  SHFILEOPSTRUCTA operation;
+  std::memset(&operation, 0, sizeof operation);
+  operation.hwnd = owner;
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from;
+  operation.pTo = nullptr;
+  // No FOF_ALLOWUNDO: the user data must not linger in the recycle bin.
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION;
+  return SHFileOperationA(&operation) == 0 ? 1 : 0;
+}
+
+int DeleteContents(const char* contentsDir, HWND owner) {
+  if (!DeleteTree(contentsDir, owner)) return 0;
+  char parent[MAX_PATH] = {};
+  lstrcpynA(parent, contentsDir, MAX_PATH);
+  // "…\contents\" names the same folder as "…\contents".
+  char* cut = LastBackslash(parent);
+  if (cut && cut[1] == '\0') {
+    *cut = '\0';
+    cut = LastBackslash(parent);
+  }
+  if (!cut) return 0;
+  *cut = '\0';
+  RemoveDirectoryA(parent);  // only once nothing else is left in it
+  return 1;
+}
+
+int GetProgramsFolder(char* path, HWND owner) {
+  return GetSpecialFolder(CSIDL_PROGRAMS, path, owner, true);
+}
+
+int GetDesktopFolder(char* path, HWND owner) {
+  return GetSpecialFolder(CSIDL_DESKTOPDIRECTORY, path, owner, false);
+}
+
+int RemoveStartMenu(HWND owner) {
+  try {
+    char programs[MAX_PATH];
+    if (!GetProgramsFolder(programs, owner)) return 0;
+    morstd::cMorString path;
+    path.Format("%s\\%s\\%s", programs, kStartMenuFolderName, kShortcutName);
+    DeleteFileA(path.GetData());
+    path.Format("%s\\%s", programs, kStartMenuFolderName);
+    RemoveDirectoryA(path.GetData());
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}

@@ -1,0 +1,148 @@
+#include "uninstall/UninstallSequence.h"
+
+#include <cstring>
+
+#include "morstd/MorMemBlock.h"
+#include "payload/PayloadNames.h"
+#include "payload/UninstRecordFormat.h"
+#include "registry/Reg.h"
+#include "uninstall/GetUninstData.h"
+#include "uninstall/UninstallFolders.h"
+#include "uninstall/UninstallInfo.h"
+
+namespace {
+
+constexpr int kNoRegistryData = 100;
+constexpr int kNoRecord = 110;
+constexpr int kOther = 999;
+
+constexpr char kInstallFolderEntry[] = "#PROGRAMFILES#\\";
+
+constexpr char kCollectionsFolder[] = "Collections";
+constexpr char kModelFolder[] = "Model";
+constexpr char kDataFile[] = "NNJ.dat";
+
+// Takes the entry into `work` and tells whether it names a folder (ends in a backslash
+// of its own, not the second byte of a Shift-JIS character). An empty entry throws
+// cMorStrOutOfRangeException: the record is damaged and the uninstall fails.
+bool TakeEntry(const char* entry, morstd::cMorString* work) {
+  work->Assign(entry);
+  work->CharAt(work->GetLength() - 1);
+  return IsFolderEntry(work->GetData());
+}
+
+class UninstallRun {
+ public:
+  UninstallRun(cUninstallTarget* target, cReg* reg, cLogSink* log, HWND owner)
+      : target(target), reg(reg), log(log), owner(owner) {
+    std::memset(&header, 0, sizeof header);
+  }
+
+  void Run() {
+    if (!ReadUninstallInfo(target)) throw kNoRegistryData;
+    log->AppendLog("レジストリよりアンインストール情報\r\n");
+    morstd::cMorString record;
+    record.Format("%s\\%s", target->installLocation.GetData(), kUninstRecordName);
+    if (!GetUninstData(record.GetData(), &entries, log, &header)) throw kNoRecord;
+    log->AppendLog("ファイルよりアンインストール情報\r\n");
+
+    DeleteFiles();
+    RemoveFolders();
+    DeleteFileA(record.GetData());
+    log->AppendLog("%s 消去\r\n", record.GetData());
+
+    RemoveShortcuts();
+    RemoveUserData();
+    log->AppendLog("レジストリ情報削除開始\r\n");
+    if (reg->RemoveAll()) log->AppendLog("レジストリ情報削除完了\r\n");
+
+    work.Format("%s\\%s", target->appDataDir.GetData(), kDataFile);
+    DeleteFileA(work.GetData());
+    DeleteTree(target->appDataDir.GetData(), owner);
+    log->AppendLog("アンインストール完了\r\n");
+  }
+
+ private:
+  void DeleteFiles() {
+    for (int i = 0; i < entries.GetCount(); ++i) {
+      if (TakeEntry(entries.GetAt(i), &work)) continue;
+      work.ReplaceAll(kProgramFilesPlaceholder, target->installLocation.GetData());
+      work.ReplaceAll(kAppDataPlaceholder, target->appDataDir.GetData());
+      DeleteFileA(work.GetData());
+      log->AppendLog("%s 消去\r\n", work.GetData());
+    }
+  }
+
+  // Only folders of the install folder, in record order; each goes only when it is
+  // empty by now. The install folder itself stays, and the application-data folders
+  // go with that whole tree at the end.
+  void RemoveFolders() {
+    for (int i = 0; i < entries.GetCount(); ++i) {
+      if (!TakeEntry(entries.GetAt(i), &work)) continue;
+      if (lstrcmpA(work.GetData(), kInstallFolderEntry) == 0) continue;
+      if (!std::strstr(work.GetData(), kProgramFilesPlaceholder)) continue;
+      work.ReplaceAll(kProgramFilesPlaceholder, target->installLocation.GetData());
+      RemoveDirectoryA(work.GetData());
+      log->AppendLog("%s 消去\r\n", work.GetData());
+    }
+  }
+
+  void RemoveShortcuts() {
+    const int startMenuRemoved = RemoveStartMenu(owner);
+    if (header.startMenuShortcut) {
+      log->AppendLog(startMenuRemoved ? "プログラムスタートメニュー削除\r\n"
+                                      : "プログラムスタートメニュー削除失敗\r\n");
+    }
+    char desktop[MAX_PATH];
+    const int desktopFound = GetDesktopFolder(desktop, owner);
+    if (header.desktopShortcut)
+      log->AppendLog(desktopFound ? "ショートカット削除\r\n" : "ショートカット削除失敗\r\n");
+    // Without the desktop folder the name would point at the current drive's root.
+    if (desktopFound) {
+      work.Format("%s\\%s", desktop, kShortcutName);
+      DeleteFileA(work.GetData());
+    }
+  }
+
+  void RemoveUserData() {
+    work.Format("%s\\%s", target->appDataDir.GetData(), kCollectionsFolder);
+    log->AppendLog(DeleteTree(work.GetData(), owner) ? "Collectionsデータ削除\r\n"
+                                                     : "Collectionsデータ削除失敗\r\n");
+    work.Format("%s\\%s", target->appDataDir.GetData(), kModelFolder);
+    if (!RemoveDirectoryA(work.GetData())) {
+      log->AppendLog(DeleteTree(work.GetData(), owner) ? "Modelデータ削除\r\n"
+                                                       : "Modelデータ削除失敗\r\n");
+    }
+    if (target->contentsDir.GetLength() > 0) {
+      log->AppendLog("コンテンツ削除開始\r\n");
+      log->AppendLog(DeleteContents(target->contentsDir.GetData(), owner)
+                         ? "コンテンツ削除完了\r\n"
+                         : "コンテンツ削除一部未完\r\n");
+    }
+  }
+
+  cUninstallTarget* target;
+  cReg* reg;
+  cLogSink* log;
+  HWND owner;
+  morstd::cMorMemBlock entries;
+  UninstRecordHeader header;
+  morstd::cMorString work;  // the path being handled
+};
+
+}  // namespace
+
+int RunUninstall(cUninstallTarget* target, cReg* reg, cLogSink* log, HWND owner) {
+  int code = kOther;
+  try {
+    UninstallRun run(target, reg, log, owner);
+    run.Run();
+    return 0;
+  } catch (int thrown) {
+    code = thrown;
+  } catch (...) {
+    code = kOther;
+  }
+  log->AppendLog("アンインストール中に例外発生(%d)\r\n", code);
+  return code;
+}
