@@ -13,4 +13,5 @@
 #include "platform/host/User.h"
 #include "platform/host/Resources.h"
 #include "platform/host/Sleep.h"
+#include "platform/host/Disk.h"
 #include "platform/host/Shell.h"

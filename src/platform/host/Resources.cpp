@@ -13,6 +13,8 @@
 #include "platform/host/Faults.h"
 #include "platform/host/ResourceControl.h"
 #include "platform/host/Resources.h"
+#include "platform/host/Disk.h"
+#include "platform/host/Strings.h"
 
 namespace hostwin {
 namespace {
@@ -102,8 +104,11 @@ void RegisterResource(const char* type, int id, std::vector<BYTE> bytes) {
 }  // namespace hostwin
 
 HMODULE GetModuleHandleA(LPCSTR lpModuleName) {
-  if (lpModuleName) return hostwin::FailWith(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
-  return hostwin::kProgramModule;
+  if (!lpModuleName) return hostwin::kProgramModule;
+  // The kernel is loaded in every process; its functions are looked up in Disk.cpp.
+  if (lstrcmpiA(lpModuleName, "kernel32.dll") == 0 || lstrcmpiA(lpModuleName, "kernel32") == 0)
+    return hostwin::kKernel32Module;
+  return hostwin::FailWith(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
 }
 
 HRSRC FindResourceA(HMODULE hModule, LPCSTR lpName, LPCSTR lpType) {

@@ -50,8 +50,12 @@ TEST_F(ResourcesTest, MissingResourcesAndOtherModules) {
   EXPECT_EQ(nullptr, FindResourceA(nullptr, "README", "DAT"));
   EXPECT_EQ(static_cast<DWORD>(ERROR_RESOURCE_NAME_NOT_FOUND), GetLastError());
 
-  EXPECT_EQ(nullptr, GetModuleHandleA("kernel32.dll"));
+  EXPECT_EQ(nullptr, GetModuleHandleA("shdocvw.dll"));
   EXPECT_EQ(static_cast<DWORD>(ERROR_MOD_NOT_FOUND), GetLastError());
+  // The kernel is there, but holds none of the program's resources.
+  HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+  ASSERT_NE(nullptr, kernel);
+  EXPECT_EQ(nullptr, FindResourceA(kernel, MAKEINTRESOURCEA(126), "DAT"));
   EXPECT_EQ(0u, SizeofResource(nullptr, nullptr));
   EXPECT_EQ(nullptr, LoadResource(nullptr, nullptr));
 
