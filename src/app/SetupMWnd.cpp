@@ -210,7 +210,7 @@ void cSetupMWnd::CreateInteractiveLayout() {
   SetFocus(nextButton);
   EnableWindow(backButton, FALSE);
   pageIndex = 0;
-  // The preflight checks run here once they exist; they may close the window.
+  RunPreflightChecks();
 }
 
 void cSetupMWnd::StartUpdateMode() {

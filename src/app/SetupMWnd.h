@@ -69,6 +69,10 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   // The thread procedures of the two kinds; the workers register theirs, tests their own.
   static void SetWorkerProcedure(int kind, WorkerProc procedure);
 
+  // The checks before the wizard: stores the folders and installState, posts WM_CLOSE
+  // when the system cannot run the viewer, and throws the code of a failed check.
+  void RunPreflightChecks();
+
   cReg* reg = nullptr;
   HWND upPane = nullptr;
   HWND downPane = nullptr;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/GdiPlusInit.h"
+#include "app/InstallWorker.h"
 #include "app/SetupMWnd.h"
 #include "res/Captions.h"
 
@@ -36,6 +37,7 @@ int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
       return kExitNormal;
     }
 
+    cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, InstallWorker);
     mainWindow.CreateMainWindow();
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

@@ -9,3 +9,5 @@
 #include "platform/host/HandleControl.h"
 #include "platform/host/ResourceControl.h"
 #include "platform/host/ShellControl.h"
+#include "platform/host/ShellLinkControl.h"
+#include "platform/host/VersionControl.h"

@@ -15,3 +15,5 @@
 #include "platform/host/Sleep.h"
 #include "platform/host/Disk.h"
 #include "platform/host/Shell.h"
+#include "platform/host/ShellLink.h"
+#include "platform/host/Version.h"

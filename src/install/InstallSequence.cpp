@@ -1,0 +1,168 @@
+#include "install/InstallSequence.h"
+
+#include <cstring>
+
+#include "install/CheckExistDir.h"
+#include "morstd/MorString.h"
+#include "payload/GetLhaFile.h"
+#include "platform/win.h"
+#include "registry/Reg.h"
+
+namespace {
+
+const char kViewerFolderName[] = "Viewer";
+const char kViewerExe[] = "DHViewer.exe";
+const char kProductFolderName[] = "Dravenholt";
+const char kShortcutName[] = "Dravenholtビューア.lnk";
+
+const char kStepInstallFolder[] = "インストールディレクトリ作成";
+const char kStepAppDataFolder[] = "APPDATAディレクトリ作成";
+const char kStepRecord[] = "アンインストール情報作成";
+const char kStepStartMenu[] = "スタートメニューに登録";
+const char kStepDesktop[] = "デスクトップにショートカットを作成";
+const char kStepRegistry[] = "レジストリー書き込み";
+
+constexpr int kFixedSteps = 3;
+constexpr DWORD kShortcutPauseMs = 50;
+constexpr int kComplete = 100;
+// The deletion wants its list in a zero-filled buffer one byte longer than a path, so
+// that the name ends with the double zero.
+constexpr int kDeleteListBytes = MAX_PATH + 1;
+
+const char* Text(const char* text) { return text ? text : ""; }
+
+// The percentage of `step` out of `total`, truncated toward zero.
+int Percent(int step, int total) {
+  return static_cast<int>(static_cast<double>(step) / total * 100.0);
+}
+
+// The paths the installation writes, each made from the plan's folders.
+struct InstallPaths {
+  explicit InstallPaths(const InstallPlan& plan) {
+    viewerFolder.Format("%s\\%s", Text(plan.installDir), kViewerFolderName);
+    dataViewerFolder.Format("%s\\%s", Text(plan.appDataDir), kViewerFolderName);
+    uninstRecord.Format("%s\\%s\\Uninst.dat", Text(plan.installDir), kViewerFolderName);
+    shortcutTarget.Format("%s\\%s\\%s", Text(plan.installDir), kViewerFolderName, kViewerExe);
+    workingFolder.Format("%s\\%s", Text(plan.installDir), kViewerFolderName);
+    startMenuFolder.Format("%s\\%s", Text(plan.programsDir), kProductFolderName);
+    startMenuShortcut = startMenuFolder;
+    startMenuShortcut.AppendFormat("\\%s", kShortcutName);
+    desktopShortcut.Format("%s\\%s", Text(plan.desktopDir), kShortcutName);
+  }
+  morstd::cMorString viewerFolder;
+  morstd::cMorString dataViewerFolder;
+  morstd::cMorString uninstRecord;
+  morstd::cMorString shortcutTarget;
+  morstd::cMorString workingFolder;
+  morstd::cMorString startMenuFolder;
+  morstd::cMorString startMenuShortcut;
+  morstd::cMorString desktopShortcut;
+};
+
+void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker makeShortcut) {
+  const InstallPaths paths(plan);
+  const int total = InstallStepCount(plan);
+
+  if (plan.createInstallDir) CheckExistDir(plan.installDir, kCreateMissing);
+  CheckExistDir(plan.contentsDir, kCreateMissing);
+  progress->SetProgress(Percent(1, total), kStepInstallFolder);
+
+  CheckExistDir(plan.appDataDir, kCreateMissing);
+  int step = 2;
+  progress->SetProgress(Percent(step, total), kStepAppDataFolder);
+
+  // A folder left uncreated here makes the extraction fail, which reports it.
+  CheckExistDir(paths.viewerFolder.GetData(), kCreateMissing);
+  CheckExistDir(paths.dataViewerFolder.GetData(), kCreateMissing);
+
+  cGetLhaFile payload;
+  if (!payload.ExtractAll(paths.viewerFolder.GetData(), paths.dataViewerFolder.GetData(), progress,
+                          &step, total)) {
+    throw kInstallExtractFailed;
+  }
+  if (!payload.WriteUninstRecord(paths.uninstRecord.GetData(), plan.addStartMenu,
+                                 plan.addDesktop)) {
+    throw kInstallRecordFailed;
+  }
+  progress->SetProgress(Percent(++step, total), kStepRecord);
+
+  if (plan.addStartMenu) {
+    CheckExistDir(paths.startMenuFolder.GetData(), kCreateMissing);
+    if (!makeShortcut(paths.startMenuShortcut.GetData(), paths.shortcutTarget.GetData(),
+                      paths.workingFolder.GetData())) {
+      throw kInstallStartMenuFailed;
+    }
+    progress->SetProgress(Percent(++step, total), kStepStartMenu);
+    Sleep(kShortcutPauseMs);
+  }
+  if (plan.addDesktop) {
+    if (!makeShortcut(paths.desktopShortcut.GetData(), paths.shortcutTarget.GetData(),
+                      paths.workingFolder.GetData())) {
+      throw kInstallDesktopFailed;
+    }
+    progress->SetProgress(Percent(++step, total), kStepDesktop);
+    Sleep(kShortcutPauseMs);
+  }
+
+  if (!plan.reg->SaveAll(paths.dataViewerFolder.GetData(), paths.viewerFolder.GetData(),
+                         plan.contentsDir)) {
+    throw kInstallRegistryFailed;
+  }
+  progress->SetProgress(kComplete, kStepRegistry);
+}
+
+// Deletes `folder` with its contents when it is a folder.
+void DeleteTree(const char* folder) {
+  if (!PathIsDirectoryA(folder)) return;
+  char list[kDeleteListBytes] = {};
+  lstrcpynA(list, folder, MAX_PATH);
+  SHFILEOPSTRUCTA operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = list;
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+  SHFileOperationA(&operation);
+}
+
+void RemoveViewerFolder(const char* parent) {
+  if (!parent || !*parent) return;
+  morstd::cMorString viewer;
+  viewer.Format("%s\\%s", parent, kViewerFolderName);
+  DeleteTree(viewer.GetData());
+  RemoveDirectoryA(parent);
+}
+
+}  // namespace
+
+int InstallStepCount(const InstallPlan& plan) {
+  return plan.memberCount + kFixedSteps + (plan.createInstallDir ? 1 : 0) +
+         (plan.addStartMenu ? 1 : 0) + (plan.addDesktop ? 1 : 0);
+}
+
+int RemoveInstalledFolders(const char* installDir, const char* appDataDir) {
+  try {
+    RemoveViewerFolder(installDir);
+    RemoveViewerFolder(appDataDir);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int RunInstallSequence(const InstallPlan& plan, cProgressSink* progress,
+                       ShortcutMaker makeShortcut) {
+  int code = 0;
+  try {
+    if (!progress) throw kInstallNoProgress;
+    // Without a registry object nothing could be recorded: the registry step fails.
+    if (!plan.reg) throw kInstallRegistryFailed;
+    Install(plan, progress, makeShortcut ? makeShortcut : CreateShortcut);
+    return 0;
+  } catch (int failure) {
+    code = failure;
+  } catch (...) {
+    code = kInstallUnexpected;
+  }
+  RemoveInstalledFolders(plan.installDir, plan.appDataDir);
+  if (plan.reg) plan.reg->RemoveAll();
+  return code;
+}
