@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "morstd/MorMemBlock.h"
+#include "payload/PayloadNames.h"
 #include "platform/win.h"
 #include "uninstall/UninstDat.h"
 
@@ -13,14 +14,12 @@ namespace {
 constexpr char kFolder[] = "C:\\fuzz";
 constexpr char kRecord[] = "C:\\fuzz\\Uninst.dat";
 
-bool IsFolder(const char* entry) {
-  const size_t length = std::strlen(entry);
-  return length > 0 && entry[length - 1] == '\\';
-}
+// Folders end in a backslash of their own; a Shift-JIS second byte 0x5C is none.
+bool IsFolder(const char* entry) { return IsFolderEntry(entry); }
 
 int Depth(const char* entry) {
   int depth = 0;
-  for (; *entry; ++entry) depth += *entry == '\\';
+  for (; *entry; entry = CharNextA(entry)) depth += *entry == '\\';
   return depth;
 }
 
