@@ -370,23 +370,15 @@ LSTATUS RegistryStore::EnumKey(HKEY key, DWORD index, char* name, DWORD* nameSiz
 }
 
 LSTATUS RegistryStore::Commit(RegistryTransaction& transaction) {
-  std::lock_guard<std::mutex> guard(lock);
-  if (transaction.state == RegistryTransaction::State::kCommitted) {
-    return ERROR_TRANSACTION_ALREADY_COMMITTED;
-  }
-  if (transaction.state == RegistryTransaction::State::kRolledBack) {
-    return ERROR_TRANSACTION_ALREADY_ABORTED;
-  }
-  for (const RegistryChange& change : transaction.changes) {
-    change.ApplyTo(hives[change.hive].get());
-  }
-  transaction.state = RegistryTransaction::State::kCommitted;
-  transaction.changes.clear();
-  transaction.view.clear();
-  return ERROR_SUCCESS;
+  return End(transaction, RegistryTransaction::State::kCommitted);
 }
 
 LSTATUS RegistryStore::Rollback(RegistryTransaction& transaction) {
+  return End(transaction, RegistryTransaction::State::kRolledBack);
+}
+
+// A transaction ends once; either way its private view goes.
+LSTATUS RegistryStore::End(RegistryTransaction& transaction, RegistryTransaction::State ending) {
   std::lock_guard<std::mutex> guard(lock);
   if (transaction.state == RegistryTransaction::State::kCommitted) {
     return ERROR_TRANSACTION_ALREADY_COMMITTED;
@@ -394,7 +386,12 @@ LSTATUS RegistryStore::Rollback(RegistryTransaction& transaction) {
   if (transaction.state == RegistryTransaction::State::kRolledBack) {
     return ERROR_TRANSACTION_ALREADY_ABORTED;
   }
-  transaction.state = RegistryTransaction::State::kRolledBack;
+  if (ending == RegistryTransaction::State::kCommitted) {
+    for (const RegistryChange& change : transaction.changes) {
+      change.ApplyTo(hives[change.hive].get());
+    }
+  }
+  transaction.state = ending;
   transaction.changes.clear();
   transaction.view.clear();
   return ERROR_SUCCESS;

@@ -64,6 +64,7 @@ class RegistryStore {
   bool CreateKeyPath(HKEY root, const std::string& path);
 
  private:
+  LSTATUS End(RegistryTransaction& transaction, RegistryTransaction::State ending);
   RegistryStore();
 
   // What a handle refers to. A handle names its key by hive and path rather than by
