@@ -4,6 +4,7 @@
 #include "app/WorkerThread.h"
 #include "registry/Reg.h"
 #include "res/Captions.h"
+#include "update/UpdateSequence.h"
 
 namespace {
 
@@ -16,9 +17,6 @@ const char kUpdateFatal[] =
     "上書きインストール中に致命的エラーが発生しました(999)\r\n大変ご迷惑をおかけします\r\n"
     "現状のビューアをアンインストール後、最新版をダウンロードしてインストールしてください";
 const char kUpdateFailed[] = "上書きインストール中にエラーが発生し、最新版インストールは失敗しました(%s)";
-
-// The update worker's code when restoring the installed folders failed as well.
-constexpr LPARAM kUpdateFatalCode = 999;
 
 WorkerProc workerProcedures[2] = {nullptr, nullptr};
 
@@ -93,9 +91,9 @@ void cSetupMWnd::OnSetupComplete(WPARAM wParam, LPARAM lParam) {
         } else {
           MessageBoxA(hwnd, kInstallDone, kCaptionConfirm, MB_OK);
         }
-      } else if (lParam == kUpdateFatalCode) {
+      } else if (lParam == kUpdateRestoreFailed) {
         MessageBoxA(hwnd, kUpdateFatal, kCaptionWarning, MB_ICONERROR);
-        if (IsUpdateMode()) WriteUpdateResult(999);
+        if (IsUpdateMode()) WriteUpdateResult(kUpdateRestoreFailed);
       } else {
         ShowCodedFailure(hwnd, kUpdateFailed, lParam);
         if (IsUpdateMode()) WriteUpdateResult(0);

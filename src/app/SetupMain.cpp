@@ -5,6 +5,7 @@
 #include "app/GdiPlusInit.h"
 #include "app/InstallWorker.h"
 #include "app/SetupMWnd.h"
+#include "app/UpdateWorker.h"
 #include "res/Captions.h"
 
 namespace {
@@ -38,6 +39,7 @@ int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
     }
 
     cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, InstallWorker);
+    cSetupMWnd::SetWorkerProcedure(WORKER_UPDATE, UpdateWorker);
     mainWindow.CreateMainWindow();
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {

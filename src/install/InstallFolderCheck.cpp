@@ -1,7 +1,7 @@
 #include "install/InstallFolderCheck.h"
 
 #include "install/CheckExistDir.h"
-#include "install/FreeSpace.h"
+#include "payload/FreeSpace.h"
 #include "install/ProductFolder.h"
 #include "payload/GetLhaFile.h"
 

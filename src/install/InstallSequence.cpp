@@ -4,11 +4,14 @@
 
 #include "install/CheckExistDir.h"
 #include "morstd/MorString.h"
+#include "morstd/StepPercent.h"
 #include "payload/GetLhaFile.h"
 #include "platform/win.h"
 #include "registry/Reg.h"
 
 namespace {
+
+using morstd::StepPercent;
 
 const char kViewerFolderName[] = "Viewer";
 const char kViewerExe[] = "DHViewer.exe";
@@ -30,11 +33,6 @@ constexpr int kComplete = 100;
 constexpr int kDeleteListBytes = MAX_PATH + 1;
 
 const char* Text(const char* text) { return text ? text : ""; }
-
-// The percentage of `step` out of `total`, truncated toward zero.
-int Percent(int step, int total) {
-  return static_cast<int>(static_cast<double>(step) / total * 100.0);
-}
 
 // The paths the installation writes, each made from the plan's folders.
 struct InstallPaths {
@@ -65,11 +63,11 @@ void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker mak
 
   if (plan.createInstallDir) CheckExistDir(plan.installDir, kCreateMissing);
   CheckExistDir(plan.contentsDir, kCreateMissing);
-  progress->SetProgress(Percent(1, total), kStepInstallFolder);
+  progress->SetProgress(StepPercent(1, total), kStepInstallFolder);
 
   CheckExistDir(plan.appDataDir, kCreateMissing);
   int step = 2;
-  progress->SetProgress(Percent(step, total), kStepAppDataFolder);
+  progress->SetProgress(StepPercent(step, total), kStepAppDataFolder);
 
   // A folder left uncreated here makes the extraction fail, which reports it.
   CheckExistDir(paths.viewerFolder.GetData(), kCreateMissing);
@@ -84,7 +82,7 @@ void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker mak
                                  plan.addDesktop)) {
     throw kInstallRecordFailed;
   }
-  progress->SetProgress(Percent(++step, total), kStepRecord);
+  progress->SetProgress(StepPercent(++step, total), kStepRecord);
 
   if (plan.addStartMenu) {
     CheckExistDir(paths.startMenuFolder.GetData(), kCreateMissing);
@@ -92,7 +90,7 @@ void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker mak
                       paths.workingFolder.GetData())) {
       throw kInstallStartMenuFailed;
     }
-    progress->SetProgress(Percent(++step, total), kStepStartMenu);
+    progress->SetProgress(StepPercent(++step, total), kStepStartMenu);
     Sleep(kShortcutPauseMs);
   }
   if (plan.addDesktop) {
@@ -100,7 +98,7 @@ void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker mak
                       paths.workingFolder.GetData())) {
       throw kInstallDesktopFailed;
     }
-    progress->SetProgress(Percent(++step, total), kStepDesktop);
+    progress->SetProgress(StepPercent(++step, total), kStepDesktop);
     Sleep(kShortcutPauseMs);
   }
 

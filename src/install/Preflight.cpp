@@ -23,6 +23,16 @@ const char kContentsFormat[] = "%s\\Dravenholt\\Contents";
 constexpr int kLeastBitsPerPixel = 16;
 constexpr DWORD kLastUnsupportedNtMajor = 5;
 
+// Some systems (Wine among them) give a shell folder with a closing backslash, which
+// the "%s\\Dravenholt" paths would double; a drive root ("C:\") keeps its own. The
+// last byte is a separator only when it is no second byte of a Shift-JIS character.
+void DropTrailingSeparator(char* path) {
+  const int length = lstrlenA(path);
+  if (length <= 3 || path[length - 1] != '\\') return;
+  if (CharPrevA(path, path + length) != path + length - 1) return;
+  path[length - 1] = '\0';
+}
+
 // The path of a shell folder into `path` (MAX_PATH bytes); the item list is freed
 // whatever happens. `tellLocationFailure` shows the bare "hres" notice when the folder
 // cannot even be located.
@@ -36,7 +46,9 @@ bool GetShellFolder(int csidl, char* path, bool tellLocationFailure) {
   }
   const BOOL found = SHGetPathFromIDListA(items, path);
   CoTaskMemFree(items);
-  return found == 1;
+  if (found != 1) return false;
+  DropTrailingSeparator(path);
+  return true;
 }
 
 }  // namespace

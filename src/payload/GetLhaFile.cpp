@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "morstd/MorAlloc.h"
+#include "payload/DatResource.h"
 #include "payload/PayloadNames.h"
 #include "payload/RC4.h"
 #include "payload/SHA256.h"
@@ -41,14 +42,17 @@ void cGetLhaFile::MakeResourceKey() {
 }
 
 int cGetLhaFile::LoadDatResource(WORD id) {
-  HMODULE module = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), kPayloadResourceType);
-  if (!found) return ShowResourceError(kFindFailed);
-  resourceSize = SizeofResource(module, found);
-  HGLOBAL loaded = LoadResource(module, found);
-  if (!loaded) return ShowResourceError(kLoadFailed);
-  resourceData = static_cast<const BYTE*>(LockResource(loaded));
-  if (!resourceData) return ShowResourceError(kLockFailed);
+  switch (LockDatResource(id, &resourceData, &resourceSize)) {
+    case kDatResourceLocked:
+      break;
+    case kDatResourceNotFound:
+      return ShowResourceError(kFindFailed);
+    case kDatResourceNotLoaded:
+      return ShowResourceError(kLoadFailed);
+    case kDatResourceNotLocked:
+      resourceData = nullptr;
+      return ShowResourceError(kLockFailed);
+  }
 
   try {
     morstd::cMorBinary image;

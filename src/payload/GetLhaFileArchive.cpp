@@ -7,6 +7,7 @@
 #include "morstd/MorAlloc.h"
 #include "payload/GetLhaFile.h"
 #include "payload/LhaArchiveReader.h"
+#include "payload/MemberBuffer.h"
 #include "payload/PayloadNames.h"
 #include "payload/UninstRecordFormat.h"
 #include "payload/WholeFiles.h"
@@ -51,30 +52,6 @@ class PayloadRelease {
   morstd::cMorBinary* payload_;
 };
 
-// A zeroed block for one decoded member, wiped when it goes. A member too large for
-// a 32-bit address space, with its spare bytes, fails like an allocation.
-class MemberBuffer {
- public:
-  MemberBuffer(uint32_t unpackedSize, uint32_t slack, int failure) {
-    const uint64_t bytes = static_cast<uint64_t>(unpackedSize) + slack;
-    if (bytes > UINT32_MAX) throw failure;
-    data_ = static_cast<BYTE*>(morstd::MorAllocZeroed(static_cast<size_t>(bytes)));
-    if (!data_) throw failure;
-    size_ = static_cast<size_t>(bytes);
-  }
-  ~MemberBuffer() {
-    morstd::MorWipe(data_, size_);
-    morstd::MorFree(data_);
-  }
-  MemberBuffer(const MemberBuffer&) = delete;
-  MemberBuffer& operator=(const MemberBuffer&) = delete;
-  BYTE* Data() const { return data_; }
-
- private:
-  BYTE* data_ = nullptr;
-  size_t size_ = 0;
-};
-
 class FileClose {
  public:
   explicit FileClose(HANDLE file) : file_(file) {}
@@ -101,7 +78,7 @@ void DecodeMember(cLhaArchiveReader* reader, int index, const LhaMember& member,
                   uint32_t slack, const StepCodes& codes, void (*use)(const BYTE*, uint32_t, void*),
                   void* context) {
   if (!reader->Select(index)) throw codes.select;
-  MemberBuffer buffer(member.unpackedSize, slack, codes.buffer);
+  cMemberBuffer buffer(member.unpackedSize, slack, codes.buffer);
   if (reader->Read(buffer.Data(), member.unpackedSize) != member.unpackedSize) throw codes.select;
   use(buffer.Data(), member.unpackedSize, context);
 }

@@ -4,22 +4,24 @@
 
 namespace {
 
-void CreateIfMissing(const char* folder) {
+// False when the folder was missing and could not be made.
+bool CreateIfMissing(const char* folder) {
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA(folder, &found);
   if (search != INVALID_HANDLE_VALUE) {
     FindClose(search);
-    return;
+    return true;
   }
-  CreateDirectoryA(folder, nullptr);
+  return CreateDirectoryA(folder, nullptr) != FALSE;
 }
 
 }  // namespace
 
-void MakeDirectories(const char* path) {
-  if (!path) return;
+MakeDirectoriesResult MakeDirectories(const char* path) {
+  if (!path) return kDirectoriesUnusablePath;
   const size_t length = std::strlen(path);
-  if (length == 0 || length >= MAX_PATH) return;
+  if (length == 0 || length >= MAX_PATH) return kDirectoriesUnusablePath;
+  bool allMade = true;
   char prefix[MAX_PATH];
   std::memcpy(prefix, path, length + 1);
   // Each prefix that ends before a backslash, from the second backslash on (the part
@@ -34,11 +36,12 @@ void MakeDirectories(const char* path) {
       }
       if (path[i] != '\\') continue;
       prefix[i] = '\0';
-      CreateIfMissing(prefix);
+      allMade = CreateIfMissing(prefix) && allMade;
       prefix[i] = '\\';
     }
   }
-  CreateIfMissing(prefix);
+  allMade = CreateIfMissing(prefix) && allMade;
+  return allMade ? kDirectoriesMade : kDirectoriesNotCreated;
 }
 
 int WriteWholeFile(const char* path, const void* bytes, DWORD count) {

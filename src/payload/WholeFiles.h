@@ -4,10 +4,16 @@
 
 #include "platform/win.h"
 
+enum MakeDirectoriesResult {
+  kDirectoriesMade = 0,      // every folder of the chain exists now
+  kDirectoriesUnusablePath,  // null, empty, or MAX_PATH characters or more: nothing tried
+  kDirectoriesNotCreated,    // at least one CreateDirectoryA failed; every prefix was tried
+};
+
 // Creates the folder `path` (no final backslash) and every missing folder above it,
-// except the drive. Failures are ignored: a later write into the folder reports them.
-// Paths of MAX_PATH characters or more are left alone.
-void MakeDirectories(const char* path);
+// except the drive. The installation ignores the result (a later write into the
+// folder reports it); the update counts it.
+MakeDirectoriesResult MakeDirectories(const char* path);
 
 // Creates or replaces the file and writes the `count` bytes in one call. 1 when every
 // byte was written; 0 when the file cannot be created or the write fails.

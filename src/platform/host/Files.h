@@ -91,6 +91,8 @@ BOOL RemoveDirectoryA(LPCSTR lpPathName);
 DWORD GetCurrentDirectoryA(DWORD nBufferLength, LPSTR lpBuffer);
 BOOL SetCurrentDirectoryA(LPCSTR lpPathName);
 DWORD GetFullPathNameA(LPCSTR lpFileName, DWORD nBufferLength, LPSTR lpBuffer, LPSTR* lpFilePart);
+// The temporary folder with its final backslash (tests set it, see TempPathControl.h).
+DWORD GetTempPathA(DWORD nBufferLength, LPSTR lpBuffer);
 
 // ---- attributes ---------------------------------------------------------------------
 DWORD GetFileAttributesA(LPCSTR lpFileName);

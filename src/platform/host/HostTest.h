@@ -10,4 +10,5 @@
 #include "platform/host/ResourceControl.h"
 #include "platform/host/ShellControl.h"
 #include "platform/host/ShellLinkControl.h"
+#include "platform/host/TempPathControl.h"
 #include "platform/host/VersionControl.h"

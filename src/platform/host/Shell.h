@@ -1,5 +1,5 @@
-// Shell functions of the host layer: FO_DELETE through SHFileOperationA (files and
-// whole trees, no recycle bin, no dialogs) and the special folders, which tests set
+// Shell functions of the host layer: FO_DELETE, FO_COPY and FO_MOVE through
+// SHFileOperationA (files and whole trees, no recycle bin, no dialogs) and the special folders, which tests set
 // through ShellControl.h (an unset folder makes SHGetSpecialFolderLocation fail).
 // Injected faults name SHFileOperationA by the list's first name, SHGetSpecialFolderLocation
 // by the CSIDL in decimal ("2", "16"), SHGetPathFromIDListA by the folder's path. The
@@ -44,8 +44,15 @@ typedef struct _SHFILEOPSTRUCTA {
 // recycle bin. 0 when everything went; otherwise the first failure's error
 // (ERROR_FILE_NOT_FOUND for a missing name, as Wine reports it) and the deletion stops
 // there. Wildcards are not offered (ERROR_INVALID_NAME); an empty list or a drive's
-// root is refused with ERROR_ACCESS_DENIED. Only FO_DELETE is offered so far: the
-// other functions answer ERROR_CALL_NOT_IMPLEMENTED.
+// root is refused with ERROR_ACCESS_DENIED.
+// FO_COPY and FO_MOVE take one destination in pTo (FOF_MULTIDESTFILES is not offered):
+// a single source to a missing name becomes that name (missing parent folders are
+// made); to an existing folder, or several sources, go inside it. Folders meeting
+// folders of the same name are merged and files replaced without asking. A missing
+// source is ERROR_FILE_NOT_FOUND, a tree into itself ERROR_INVALID_PARAMETER; the
+// first failure stops the operation, what was done stays. FO_RENAME answers
+// ERROR_CALL_NOT_IMPLEMENTED. The flags of silence and confirmation are accepted and
+// change nothing here.
 int SHFileOperationA(LPSHFILEOPSTRUCTA lpFileOp);
 
 // ---- special folders ----------------------------------------------------------------

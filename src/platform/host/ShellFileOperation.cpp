@@ -1,6 +1,7 @@
-// SHFileOperationA's FO_DELETE, built on the layer's own file functions so that the
-// sandbox rules (read-only folders, the current folder, open files) and injected faults
-// apply inside a tree as they do to single calls.
+// SHFileOperationA: FO_DELETE here, FO_COPY and FO_MOVE in ShellTransfer.cpp, all built
+// on the layer's own file functions so that the sandbox rules (read-only folders, the
+// current folder, open files) and injected faults apply inside a tree as they do to
+// single calls.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -8,18 +9,12 @@
 #include "platform/host/Faults.h"
 #include "platform/host/Files.h"
 #include "platform/host/Shell.h"
+#include "platform/host/ShellTransfer.h"
 #include "platform/host/Strings.h"
 
 namespace {
 
 bool HasWildcard(const char* name) { return std::strpbrk(name, "*?") != nullptr; }
-
-// "C:", "C:\" and "\" name a drive's root, which the shell never deletes.
-bool IsRoot(const std::string& name) {
-  if (name == "\\") return true;
-  if (name.size() < 2 || name[1] != ':') return false;
-  return name.size() == 2 || (name.size() == 3 && name[2] == '\\');
-}
 
 DWORD LastErrorOr(DWORD fallback) {
   const DWORD error = GetLastError();
@@ -58,19 +53,38 @@ DWORD DeleteFolderTree(const std::string& folder) {
   return RemoveDirectoryA(folder.c_str()) ? 0 : LastErrorOr(ERROR_ACCESS_DENIED);
 }
 
-DWORD DeleteName(std::string name) {
-  if (HasWildcard(name.c_str())) return ERROR_INVALID_NAME;
+DWORD DeleteName(const char* given) {
+  if (HasWildcard(given)) return ERROR_INVALID_NAME;
   // A trailing backslash still names the folder (a Shift-JIS character's second byte
   // may be 0x5C too, and is part of the name).
-  if (name.size() > 1 && !IsRoot(name)) {
-    const char* last = CharPrevA(name.c_str(), name.c_str() + name.size());
-    if (*last == '\\' && last == name.c_str() + name.size() - 1) name.pop_back();
-  }
-  if (IsRoot(name)) return ERROR_ACCESS_DENIED;
+  const std::string name = hostwin::WithoutFinalSeparator(given);
+  if (hostwin::IsDriveRoot(name)) return ERROR_ACCESS_DENIED;
   const DWORD attributes = GetFileAttributesA(name.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return ERROR_FILE_NOT_FOUND;
   return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? DeleteFolderTree(name)
                                                  : DeleteOneFile(name, attributes);
+}
+
+// FO_COPY and FO_MOVE: pTo names one destination. Several sources, or a destination
+// that is an existing folder, go inside it; a single source to any other name becomes
+// that name.
+int Transfer(const SHFILEOPSTRUCTA& operation) {
+  const char* from = operation.pFrom;
+  if (!from || !*from) return ERROR_FILE_NOT_FOUND;
+  if (!operation.pTo || !*operation.pTo) return ERROR_INVALID_PARAMETER;
+  if (operation.fFlags & FOF_MULTIDESTFILES) return ERROR_CALL_NOT_IMPLEMENTED;
+  const std::string to = operation.pTo;
+  const bool several = from[std::strlen(from) + 1] != '\0';
+  const DWORD attributes = GetFileAttributesA(to.c_str());
+  const bool into = several || (attributes != INVALID_FILE_ATTRIBUTES &&
+                                (attributes & FILE_ATTRIBUTE_DIRECTORY));
+  for (; *from; from += std::strlen(from) + 1) {
+    if (HasWildcard(from)) return ERROR_INVALID_NAME;
+    const DWORD error = operation.wFunc == FO_COPY ? hostwin::ShellCopy(from, to, into)
+                                                   : hostwin::ShellMove(from, to, into);
+    if (error) return static_cast<int>(error);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -81,6 +95,7 @@ int SHFileOperationA(LPSHFILEOPSTRUCTA lpFileOp) {
   const char* from = lpFileOp->pFrom;
   DWORD error = 0;
   if (hostwin::FailNow("SHFileOperationA", from, &error)) return static_cast<int>(error);
+  if (lpFileOp->wFunc == FO_COPY || lpFileOp->wFunc == FO_MOVE) return Transfer(*lpFileOp);
   if (lpFileOp->wFunc != FO_DELETE) return ERROR_CALL_NOT_IMPLEMENTED;
   if (!from || !*from) return ERROR_ACCESS_DENIED;
   for (; *from; from += std::strlen(from) + 1) {

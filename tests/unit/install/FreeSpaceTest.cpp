@@ -1,7 +1,7 @@
 // The free space of the install folder's drive, from the host layer's drives.
 #include <gtest/gtest.h>
 
-#include "install/FreeSpace.h"
+#include "payload/FreeSpace.h"
 #include "platform/win.h"
 #include "platform/host/DiskControl.h"
 #include "support/HostFixture.h"

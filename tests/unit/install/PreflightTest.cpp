@@ -83,6 +83,16 @@ TEST_F(PreflightTest, FreshSystemFindsEveryFolderSilently) {
   EXPECT_EQ(5, hostwin::CallCount("SHGetSpecialFolderLocation"));
 }
 
+// A folder given with a closing backslash (as Wine gives My Documents) is joined with a
+// single one; a Shift-JIS name whose last character ends in byte 0x5C ("表") keeps it.
+TEST_F(PreflightTest, ClosingBackslashOfAShellFolderIsNotDoubled) {
+  hostwin::SetSpecialFolder(CSIDL_PERSONAL, "C:\\Users\\u\\Documents\\");
+  hostwin::SetSpecialFolder(CSIDL_PROGRAM_FILES, "C:\\表");
+  ASSERT_EQ(0, Run());
+  EXPECT_STREQ("C:\\Users\\u\\Documents\\Dravenholt\\Contents", result.contentsDir.GetData());
+  EXPECT_STREQ("C:\\表\\Dravenholt", result.defaultInstallDir.GetData());
+}
+
 TEST_F(PreflightTest, SupportedSystems) {
   struct Case {
     DWORD major, minor, platform;

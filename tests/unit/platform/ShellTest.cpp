@@ -84,7 +84,7 @@ TEST_F(ShellTest, DeleteStopsAtTheFirstFailureAndRefusesWhatItDoesNotOffer) {
   EXPECT_EQ(ERROR_INVALID_NAME, Delete(std::string("C:\\t\\*.txt\0", 12)));
   EXPECT_EQ(ERROR_ACCESS_DENIED, Delete(std::string("C:\\\0", 5)));
   EXPECT_EQ(ERROR_ACCESS_DENIED, Delete(std::string("\0", 2)));
-  EXPECT_EQ(ERROR_CALL_NOT_IMPLEMENTED, Delete(std::string("C:\\t\0", 6), FO_COPY));
+  EXPECT_EQ(ERROR_CALL_NOT_IMPLEMENTED, Delete(std::string("C:\\t\0", 6), FO_RENAME));
   EXPECT_EQ(ERROR_INVALID_PARAMETER, SHFileOperationA(nullptr));
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\t\\b.txt"));
 

@@ -1,4 +1,5 @@
-// The free space of the drive an install folder is on.
+// The free space of the drive the payload is unpacked to (the installation and the
+// update both measure it before they write anything).
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "install/FreeSpace.h"
+#include "payload/FreeSpace.h"
 
 #include "platform/win.h"
 
