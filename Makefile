@@ -66,8 +66,9 @@ test-fuzz: fuzz
 
 test: test-host test-wine test-release test-fuzz
 
-# Builds and starts the installer under Wine; INTERACTIVE=1 leaves it to the person at
-# the screen when there is a display.
+# Builds, then installs the viewer under Wine through the whole wizard and shows what was
+# installed (own prefix build/wine-run); DH_RUN_UPDATE=1 adds an "-ai" update;
+# INTERACTIVE=1 leaves the installer to the person at the screen when there is a display.
 run: win64 win32
 	bash scripts/run.sh
 

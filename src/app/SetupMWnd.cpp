@@ -8,7 +8,6 @@
 #include "app/UpWnd.h"
 #include "app/UpdateDspDlg.h"
 #include "app/WorkerThread.h"
-#include "app/WelcomeDlg.h"
 #include "registry/Reg.h"
 #include "res/ResourceIds.h"
 #include "res/Captions.h"
@@ -29,10 +28,6 @@ constexpr int kNoUpperPaneObject = 100;
 constexpr int kNoUpperPane = 110;
 constexpr int kNoLowerPaneObject = 120;
 constexpr int kNoLowerPane = 130;
-constexpr int kNoWelcomePageObject = 140;
-constexpr int kNoWelcomePage = 150;
-constexpr int kNoUpdateDisplayObject = 160;
-constexpr int kNoUpdateDisplay = 165;
 constexpr int kUnexpectedCreateFailure = 900;
 
 constexpr DWORD kMainWindowStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
@@ -118,10 +113,16 @@ LRESULT cSetupMWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
       case WM_COMMAND:
         switch (LOWORD(wParam)) {
+          case ID_BUTTON_BACK:
+            PreviousPage();
+            break;
+          case ID_BUTTON_NEXT:
+            NextPage();
+            break;
           case ID_BUTTON_CANCEL:
             PostMessageA(hwnd, WM_CLOSE, 0, 0);
             break;
-          default:  // Back and Next belong to the wizard, which joins the window later
+          default:
             break;
         }
         return 0;
@@ -203,20 +204,13 @@ void cSetupMWnd::CreateInteractiveLayout() {
     MoveWindow(button, r.left, r.top, kButtonWidth, kButtonHeight, TRUE);
   }
 
-  welcomeDlg = new (std::nothrow) cWelcomeDlg();
-  if (!welcomeDlg) throw kNoWelcomePageObject;
-  if (!welcomeDlg->Create(upPane)) throw kNoWelcomePage;
-
-  SetFocus(nextButton);
-  EnableWindow(backButton, FALSE);
+  ShowPage(0);  // the welcome page
   pageIndex = 0;
   RunPreflightChecks();
 }
 
 void cSetupMWnd::StartUpdateMode() {
-  updateDspDlg = new (std::nothrow) cUpdateDspDlg();
-  if (!updateDspDlg) throw kNoUpdateDisplayObject;
-  if (!updateDspDlg->Create(upPane)) throw kNoUpdateDisplay;
+  OpenUpdateDisplay();
   reg->updateMode = 1;
   SetTimer(hwnd, ID_TIMER_UPDATE_START, kUpdateStartDelayMs, nullptr);
 }
@@ -228,7 +222,7 @@ void cSetupMWnd::DestroyChildren() {
   downPane = nullptr;
   DeleteAndClear(upWnd);
   DeleteAndClear(downWnd);
-  DeleteAndClear(welcomeDlg);
+  DeletePages();
   DeleteAndClear(updateDspDlg);
   DeleteAndClear(reg);
 }

@@ -15,6 +15,10 @@ class cReg;
 class cUpWnd;
 class cDownWnd;
 class cWelcomeDlg;
+class cReadMeDlg;
+class cInstDirDlg;
+class cShortCutDlg;
+class cConfirmDlg;
 class cUpdateDspDlg;
 
 // The completion message of every worker: wParam says which worker, lParam is 0 for
@@ -73,6 +77,14 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   // when the system cannot run the viewer, and throws the code of a failed check.
   void RunPreflightChecks();
 
+  // The wizard's Next and Back buttons: one page step forward (with the installed-version
+  // questions on the welcome page and the workers' start) or back.
+  void NextPage();
+  void PreviousPage();
+  // The shortcut page's two boxes into addStartMenu and addDesktop: 1, or 0 when the
+  // shortcut page is not shown.
+  int ReadShortcutChoices();
+
   cReg* reg = nullptr;
   HWND upPane = nullptr;
   HWND downPane = nullptr;
@@ -87,7 +99,10 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   cUpWnd* upWnd = nullptr;
   cDownWnd* downWnd = nullptr;
   cWelcomeDlg* welcomeDlg = nullptr;
-  // The further wizard pages join the window with the wizard.
+  cReadMeDlg* readMeDlg = nullptr;
+  cInstDirDlg* instDirDlg = nullptr;
+  cShortCutDlg* shortCutDlg = nullptr;
+  cConfirmDlg* confirmDlg = nullptr;
   cUpdateDspDlg* updateDspDlg = nullptr;
   uint64_t freeBytes = 0;
   uint64_t requiredBytes = 0;
@@ -116,4 +131,16 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   void OnTimer(UINT_PTR id);
   void OnSetupComplete(WPARAM wParam, LPARAM lParam);
   void DestroyChildren();
+
+  // Replaces the page on show with page `index` (0-4) and sets the buttons for it;
+  // throws 140 (no page object) or 150 (no page dialog).
+  void ShowPage(int index);
+  // The update display in the upper pane; throws 160 (no object) or 165 (no dialog).
+  void OpenUpdateDisplay();
+  void DeletePages();
+  void AskAboutInstalledVersion();
+  void StartUpdateFromReadMe();
+  void ShowConfirmation();
+  // Starts the worker for the page that asked; a failed start leaves that page current.
+  void StartWorkerFromPage(int kind, int page);
 };

@@ -17,6 +17,9 @@
                                // and the uninstall log
 #define IDC_PROGRESS 1002      // the progress bar of the install progress dialog
 #define IDC_STATUS 1003        // the status line of the install progress dialog
+#define IDC_START_MENU 1005    // shortcut page: "add to the Start menu" box
+#define IDC_DESKTOP 1006       // shortcut page: "desktop shortcut" box
+#define IDC_BROWSE 1007        // install folder page: the folder browse button
 
 #define IDB_WELCOME_PNG 136    // "PNG" resources
 #define IDB_PAGE_PNG 137

@@ -1,5 +1,5 @@
 // DHViewSetup.exe driven from a second process under Wine: the single-instance guard,
-// the main window and its buttons, Cancel, and "-ai" mode.
+// the main window and its buttons, and Cancel. ("-ai" mode: UpdateE2ETest.cpp.)
 #include <windows.h>
 
 #include <string>
@@ -81,28 +81,6 @@ TEST(SkeletonE2E, SecondInstanceIsRefusedWithItsMessageAndMinusOne) {
   EXPECT_TRUE(IsWindow(main));
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(0u, ExitCodeOf(first));
-}
-
-TEST(SkeletonE2E, UpdateModeHasNoButtonsAndShowsTheUpdateDisplay) {
-  guitest::ChildProcess setup;
-  ASSERT_TRUE(StartSetup(setup, "-ai"));
-  HWND main = guitest::WaitForWindow(kMainClass, nullptr, 15000, setup.Id());
-  ASSERT_NE(nullptr, main);
-  for (int id = 50000; id <= 50002; ++id) EXPECT_EQ(nullptr, guitest::FindControl(main, id)) << id;
-  HWND text = guitest::FindControl(main, 1001);
-  ASSERT_NE(nullptr, text);
-  EXPECT_EQ(std::string("アップデート・インストールを開始します\r\n"), guitest::GetText(text));
-
-  // No update worker is built into this skeleton yet: the start timer reports it.
-  guitest::MessageBoxInfo box;
-  ASSERT_TRUE(guitest::WaitForMessageBox(&box, 15000, setup.Id()));
-  EXPECT_EQ(std::string("アップデート処理スレッド開始に失敗しました"), box.text);
-  EXPECT_EQ(std::string("警告"), box.caption);
-  EXPECT_TRUE(guitest::SaveScreenshot(nullptr, guitest::ScreenshotPath("skeleton-update-mode.png").c_str()));
-  ASSERT_TRUE(guitest::AnswerMessageBox(box.hwnd, IDOK));
-
-  PostMessageA(main, WM_CLOSE, 0, 0);
-  EXPECT_EQ(0u, ExitCodeOf(setup));
 }
 
 }  // namespace

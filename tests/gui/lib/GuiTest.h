@@ -48,6 +48,22 @@ RECT WindowRect(HWND hwnd);
 // Pumps this thread's messages until done() holds (true) or timeoutMs passes (false).
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs);
 
+// Waits until the control `id` under parent exists and shows, and, when `text` is not
+// null, until its text equals `text` (a wizard sets its buttons' texts after the page
+// appears). Null after timeoutMs.
+HWND WaitForControlText(HWND parent, int id, const char* text, DWORD timeoutMs);
+// ClickButton once the button shows and is enabled; false if it never does in time.
+bool ClickButtonWhenReady(HWND parent, int id, DWORD timeoutMs);
+// Lets the program of hwnd catch up: a sent WM_NULL returns once its thread has handled
+// what was queued before it, and RedrawWindow paints what is still invalid, so a
+// screenshot taken next shows the window as the program last changed it.
+bool SettleWindow(HWND hwnd, DWORD timeoutMs);
+// BM_SETCHECK on the check box `id` under parent, read back with BM_GETCHECK; false when
+// the box is missing or did not take the state.
+bool SetCheck(HWND parent, int id, bool checked);
+// BST_CHECKED, BST_UNCHECKED, or -1 when the control is missing or does not answer.
+int GetCheck(HWND parent, int id);
+
 // --- message boxes ---------------------------------------------------------------------
 
 // A message box is a visible top-level dialog ("#32770") whose text is the static

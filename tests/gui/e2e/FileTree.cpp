@@ -1,0 +1,73 @@
+#include "gui/e2e/FileTree.h"
+
+#include <windows.h>
+
+namespace e2e {
+namespace {
+
+void Collect(const std::string& root, const std::string& relative, FileTree* tree) {
+  const std::string folder = relative.empty() ? root : root + "\\" + relative;
+  WIN32_FIND_DATAA data;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..") continue;
+    const std::string path = relative.empty() ? name : relative + "\\" + name;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      (*tree)[path + "\\"] = std::string();
+      Collect(root, path, tree);
+    } else {
+      std::string bytes;
+      (*tree)[path] = ReadBytes(root + "\\" + path, &bytes) ? bytes : "<unreadable>";
+    }
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+}
+
+}  // namespace
+
+FileTree ReadTree(const std::string& root) {
+  FileTree tree;
+  Collect(root, "", &tree);
+  return tree;
+}
+
+std::set<std::string> PathsOf(const FileTree& tree) {
+  std::set<std::string> paths;
+  for (const auto& entry : tree) paths.insert(entry.first);
+  return paths;
+}
+
+std::string FirstDifference(const FileTree& expected, const FileTree& actual) {
+  for (const auto& entry : expected) {
+    auto found = actual.find(entry.first);
+    if (found == actual.end()) return entry.first + " (missing)";
+    if (found->second != entry.second) return entry.first + " (other bytes)";
+  }
+  for (const auto& entry : actual) {
+    if (expected.count(entry.first) == 0) return entry.first + " (unexpected)";
+  }
+  return std::string();
+}
+
+bool ReadBytes(const std::string& path, std::string* bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->clear();
+  char buffer[65536];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0) {
+    bytes->append(buffer, got);
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace e2e
