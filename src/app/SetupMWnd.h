@@ -143,4 +143,6 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   void ShowConfirmation();
   // Starts the worker for the page that asked; a failed start leaves that page current.
   void StartWorkerFromPage(int kind, int page);
+  // The warning that the worker of the kind could not be started.
+  void TellWorkerStartFailed(int kind);
 };

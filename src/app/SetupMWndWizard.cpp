@@ -28,7 +28,6 @@ const char kQuitting[] = "終了します";
 const char kNewerVersionInstalled[] =
     "インストールしようとしているバージョンよりも\r\n新しいバージョンがすでにインストールされています"
     "\r\n一度アンインストールしてからダウングレードしてください";
-const char kUpdateThreadFailed[] = "アップデート処理スレッド開始に失敗しました";
 
 const char kConfirmFolderLine[] = "●インストール先は → %s\r\n\r\n";
 const char kConfirmStartMenuLine[] = "●スタートメニューに登録します\r\n\r\n";
@@ -243,5 +242,5 @@ void cSetupMWnd::StartWorkerFromPage(int kind, int page) {
   }
   // Nothing runs: the page stays current, so that Next tries again.
   pageIndex = page;
-  if (kind == WORKER_UPDATE) MessageBoxA(hwnd, kUpdateThreadFailed, kCaptionWarning, MB_ICONERROR);
+  TellWorkerStartFailed(kind);
 }

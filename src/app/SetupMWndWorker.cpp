@@ -11,6 +11,9 @@ namespace {
 const char kViewerExe[] = "DHViewer.exe";
 const char kViewerCommandLine[] = "\"%s\\%s\" -ai";
 const char kUpdateThreadFailed[] = "アップデート処理スレッド開始に失敗しました";
+// Said when the confirmed installation cannot start its thread; the wizard stays on its
+// last page so that "完了" can be pressed again.
+const char kInstallThreadFailed[] = "インストール処理スレッド開始に失敗しました";
 const char kInstallDone[] = "インストール完了しました";
 const char kInstallFailed[] = "インストールに失敗しました(%s)";
 const char kUpdateFatal[] =
@@ -69,9 +72,12 @@ void cSetupMWnd::OnTimer(UINT_PTR id) {
   if (id != ID_TIMER_UPDATE_START) return;
   KillTimer(hwnd, ID_TIMER_UPDATE_START);
   if (workerStarted) return;
-  if (StartWorker(WORKER_UPDATE) < 0) {
-    MessageBoxA(hwnd, kUpdateThreadFailed, kCaptionWarning, MB_ICONERROR);
-  }
+  if (StartWorker(WORKER_UPDATE) < 0) TellWorkerStartFailed(WORKER_UPDATE);
+}
+
+void cSetupMWnd::TellWorkerStartFailed(int kind) {
+  MessageBoxA(hwnd, kind == WORKER_UPDATE ? kUpdateThreadFailed : kInstallThreadFailed,
+              kCaptionWarning, MB_ICONERROR);
 }
 
 void cSetupMWnd::OnSetupComplete(WPARAM wParam, LPARAM lParam) {

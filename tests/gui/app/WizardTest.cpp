@@ -513,6 +513,23 @@ TEST_F(WizardTest, UpdateThatCannotStartSaysSoAndLeavesTheReadMePageCurrent) {
   EXPECT_FALSE(WindowGone());
 }
 
+TEST_F(WizardTest, InstallationThatCannotStartSaysSoAndLeavesTheConfirmationCurrent) {
+  cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, nullptr);
+  GoToShortcutPage();
+  PressNextUntilPage(4);
+  guitest::MessageBoxAnswerer answerer(IDOK);
+  Press(ID_BUTTON_NEXT);
+  ASSERT_TRUE(PumpUntil([&] { return answerer.Boxes().size() == 1; }, 5000));
+  PumpFor(50);
+  answerer.Stop();
+  EXPECT_EQ(std::string("インストール処理スレッド開始に失敗しました"), answerer.Boxes()[0].text);
+  EXPECT_EQ(std::string("警告"), answerer.Boxes()[0].caption);
+  EXPECT_EQ(4, window->pageIndex);
+  EXPECT_EQ(0, window->workerStarted);
+  EXPECT_TRUE(IsWindowEnabled(window->nextButton));
+  EXPECT_FALSE(WindowGone());
+}
+
 TEST_F(WizardTest, FinishStartsTheInstallWorkerOnceAndLocksTheSteps) {
   cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, WaitingWorker);
   GoToShortcutPage();
