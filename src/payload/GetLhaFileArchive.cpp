@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "morstd/CatchCode.h"
 #include "morstd/MorAlloc.h"
 #include "payload/GetLhaFile.h"
 #include "payload/LhaArchiveReader.h"
@@ -87,14 +88,9 @@ void DecodeMember(cLhaArchiveReader* reader, int index, const LhaMember& member,
 // throws, or 999 for any other exception, is stored negated in lastError and gives 0.
 template <class Body>
 int RunCoded(int32_t* lastError, Body body) {
-  try {
-    body();
-    return 1;
-  } catch (int code) {
-    *lastError = -code;
-  } catch (...) {
-    *lastError = -kOtherFailure;
-  }
+  const int code = morstd::CatchCode(kOtherFailure, body);
+  if (code == 0) return 1;
+  *lastError = -code;
   return 0;
 }
 

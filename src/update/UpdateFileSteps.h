@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "morstd/CatchCode.h"
 #include "morstd/MorString.h"
 #include "platform/win.h"
 
@@ -14,16 +15,8 @@ namespace updatefile {
 // throws, or `otherFailure` for any other exception, goes to lastError and gives 0.
 template <class Body>
 int RunCoded(int32_t* lastError, int otherFailure, Body body) {
-  try {
-    body();
-    *lastError = 0;
-    return 1;
-  } catch (int code) {
-    *lastError = code;
-  } catch (...) {
-    *lastError = otherFailure;
-  }
-  return 0;
+  *lastError = morstd::CatchCode(otherFailure, body);
+  return *lastError == 0 ? 1 : 0;
 }
 
 // The temporary folder followed by "Dravenholt", no final backslash. False when the

@@ -1,11 +1,9 @@
 #include "support/TreeSnapshot.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "platform/win.h"
-#include "support/FileBytes.h"
+#include "support/FileTree.h"
 
 namespace dhtest {
 namespace {
@@ -26,39 +24,17 @@ std::string Escaped(const std::string& bytes) {
   return text;
 }
 
-void Collect(const std::string& root, const std::string& relative,
-             std::vector<std::string>* lines) {
-  WIN32_FIND_DATAA data;
-  const std::string folder = relative.empty() ? root : root + "\\" + relative;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::string name = data.cFileName;
-    if (name == "." || name == "..") continue;
-    const std::string path = relative.empty() ? name : relative + "\\" + name;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      lines->push_back(path + "\\");
-      Collect(root, path, lines);
-    } else {
-      std::string bytes;
-      lines->push_back(path + " = " +
-                       (ReadFileBytes(root + "\\" + path, &bytes) ? Escaped(bytes) : "<unreadable>"));
-    }
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
-}
-
 }  // namespace
 
 std::string TreeSnapshot(const std::string& winPath) {
   const DWORD attributes = GetFileAttributesA(winPath.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     return "<missing>";
-  std::vector<std::string> lines;
-  Collect(winPath, "", &lines);
-  std::sort(lines.begin(), lines.end());
+  // Folders are their path with the closing backslash, and no bytes.
   std::string text;
-  for (const std::string& line : lines) text += line + "\n";
+  for (const auto& entry : ReadTree(winPath)) {
+    text += entry.first + " = " + Escaped(entry.second) + "\n";
+  }
   return text;
 }
 

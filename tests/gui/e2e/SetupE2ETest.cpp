@@ -4,7 +4,8 @@
 
 #include <functional>
 
-#include "gui/e2e/FileTree.h"
+#include "support/FileBytes.h"
+#include "support/FileTree.h"
 #include "gui/e2e/RegistryReads.h"
 
 namespace e2e {
@@ -28,7 +29,7 @@ std::string TempFolder() {
 }
 
 void DeleteTree(const std::string& path) {
-  if (!Exists(path)) return;
+  if (!dhtest::PathExists(path)) return;
   char list[MAX_PATH + 2] = {};
   lstrcpynA(list, path.c_str(), MAX_PATH);
   SHFILEOPSTRUCTA operation = {};
@@ -196,7 +197,7 @@ void SetupE2ETest::InstallFromReadMe(const char* shotPrefix) {
   ASSERT_NO_FATAL_FAILURE(Click(kNext));
   ASSERT_NO_FATAL_FAILURE(WaitForFolderPage());
   shot("-3-folder.png");
-  const bool newFolder = !Exists(InstallDir());
+  const bool newFolder = !dhtest::PathExists(InstallDir());
   ASSERT_NO_FATAL_FAILURE(Click(kNext));
   if (newFolder) {
     ASSERT_NO_FATAL_FAILURE(Answer("新しくディレクトリを作成します", "確認", IDOK));
@@ -233,7 +234,7 @@ std::string SetupE2ETest::TextsOf(int id) {
 void SetupE2ETest::InstallFresh(const char* shotPrefix) {
   ASSERT_NO_FATAL_FAILURE(StartSetup(nullptr));
   ASSERT_NO_FATAL_FAILURE(InstallFromWelcome(shotPrefix));
-  ASSERT_TRUE(Exists(ViewerDir() + "\\Uninst.dat")) << "no installation";
+  ASSERT_TRUE(dhtest::PathExists(ViewerDir() + "\\Uninst.dat")) << "no installation";
 }
 
 }  // namespace e2e

@@ -8,7 +8,8 @@
 
 #include <string>
 
-#include "gui/e2e/FileTree.h"
+#include "support/FileBytes.h"
+#include "support/FileTree.h"
 #include "gui/e2e/RegistryReads.h"
 #include "gui/e2e/SetupE2ETest.h"
 
@@ -22,14 +23,14 @@ const char kRestoredLine[] = "ロールバック処理完了しました\r\n";
 class UpdateE2ETest : public SetupE2ETest {
  protected:
   void SnapshotInstallation() {
-    installed_ = ReadTree(InstallDir());
-    appData_ = ReadTree(AppDataDir());
+    installed_ = dhtest::ReadTree(InstallDir());
+    appData_ = dhtest::ReadTree(AppDataDir());
     ASSERT_FALSE(installed_.empty());
     ASSERT_FALSE(appData_.empty());
   }
   void ExpectInstallationRestored() {
-    EXPECT_EQ("", FirstDifference(installed_, ReadTree(InstallDir())));
-    EXPECT_EQ("", FirstDifference(appData_, ReadTree(AppDataDir())));
+    EXPECT_EQ("", dhtest::FirstDifference(installed_, dhtest::ReadTree(InstallDir())));
+    EXPECT_EQ("", dhtest::FirstDifference(appData_, dhtest::ReadTree(AppDataDir())));
   }
   // Waits for the update's end, checks its messages and log, and answers them.
   void ExpectFailureWith520(const char* shotName) {
@@ -53,8 +54,8 @@ class UpdateE2ETest : public SetupE2ETest {
     EXPECT_EQ(0u, ExitCode());
   }
 
-  FileTree installed_;
-  FileTree appData_;
+  dhtest::FileTree installed_;
+  dhtest::FileTree appData_;
 };
 
 TEST_F(UpdateE2ETest, AiWithoutAnInstallationReports200AndRecordsTheFailure) {
@@ -75,7 +76,7 @@ TEST_F(UpdateE2ETest, AiWithoutAnInstallationReports200AndRecordsTheFailure) {
   DWORD result = 7;
   EXPECT_TRUE(ReadDword(HKEY_CURRENT_USER, kSettingsKey, "UpdateSuccess", &result));
   EXPECT_EQ(0u, result);
-  EXPECT_FALSE(Exists(InstallDir()));
+  EXPECT_FALSE(dhtest::PathExists(InstallDir()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 

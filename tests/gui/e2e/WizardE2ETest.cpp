@@ -9,7 +9,8 @@
 #include <set>
 #include <string>
 
-#include "gui/e2e/FileTree.h"
+#include "support/FileBytes.h"
+#include "support/FileTree.h"
 #include "gui/e2e/RegistryReads.h"
 #include "gui/e2e/SetupE2ETest.h"
 #include "gui/e2e/ShellLinks.h"
@@ -27,14 +28,14 @@ const char kUninstallFirstQuestion[] =
 
 // What the payload should put into the two viewer folders: the layout folders the
 // build packs (the sample's own and the generated bulk content) and the two programs of
-// this build. Keys are relative to the viewer folder, as FileTree has them.
+// this build. Keys are relative to the viewer folder, as dhtest::FileTree has them.
 struct ExpectedPayload {
-  FileTree programFiles;
-  FileTree appData;
+  dhtest::FileTree programFiles;
+  dhtest::FileTree appData;
 };
 
 void AddLayout(const std::string& layout, ExpectedPayload* payload) {
-  for (const auto& entry : ReadTree(guitest::WinPath(layout))) {
+  for (const auto& entry : dhtest::ReadTree(guitest::WinPath(layout))) {
     static const std::string kProgramFiles = "PROGRAMFILES\\";
     static const std::string kAppData = "APPDATA\\";
     // The two top folders themselves stand for the viewer folders.
@@ -51,8 +52,8 @@ ExpectedPayload ReadExpectedPayload() {
   ExpectedPayload payload;
   AddLayout(DH_SAMPLE_PAYLOAD_DIR, &payload);
   AddLayout(DH_PAYLOAD_CONTENT_DIR, &payload);
-  ReadBytes(guitest::WinPath(DH_VIEWER_EXE), &payload.programFiles["DHViewer.exe"]);
-  ReadBytes(guitest::WinPath(DH_UNINSTALL_EXE), &payload.programFiles["Uninstall.exe"]);
+  dhtest::ReadFileBytes(guitest::WinPath(DH_VIEWER_EXE), &payload.programFiles["DHViewer.exe"]);
+  dhtest::ReadFileBytes(guitest::WinPath(DH_UNINSTALL_EXE), &payload.programFiles["Uninstall.exe"]);
   return payload;
 }
 
@@ -77,20 +78,20 @@ TEST_F(WizardE2ETest, FreshInstallationThroughEveryPageInstallsFilesLinksAndRegi
 
   // Every member in its folder byte for byte, nothing else beside the record;
   // "SetupInfo.xml" is the update's and is not installed.
-  FileTree viewer = ReadTree(ViewerDir());
+  dhtest::FileTree viewer = dhtest::ReadTree(ViewerDir());
   std::string record;
   ASSERT_EQ(1u, viewer.count("Uninst.dat"));
   record = viewer["Uninst.dat"];
   viewer.erase("Uninst.dat");
-  EXPECT_EQ("", FirstDifference(payload.programFiles, viewer));
-  EXPECT_EQ("", FirstDifference(payload.appData, ReadTree(DataViewerDir())));
+  EXPECT_EQ("", dhtest::FirstDifference(payload.programFiles, viewer));
+  EXPECT_EQ("", dhtest::FirstDifference(payload.appData, dhtest::ReadTree(DataViewerDir())));
   // Both folders hold the viewer folder only.
   for (const std::string& top : {InstallDir(), AppDataDir()}) {
-    for (const auto& path : PathsOf(ReadTree(top)))
+    for (const auto& path : dhtest::PathsOf(dhtest::ReadTree(top)))
       EXPECT_EQ(0u, path.rfind("Viewer\\", 0)) << path;
   }
-  EXPECT_FALSE(Exists(ViewerDir() + "\\SetupInfo.xml"));
-  EXPECT_TRUE(Exists(ContentsDir()));
+  EXPECT_FALSE(dhtest::PathExists(ViewerDir() + "\\SetupInfo.xml"));
+  EXPECT_TRUE(dhtest::PathExists(ContentsDir()));
 
   // The record: header, both shortcut flags, and every member but "SetupInfo.xml".
   ASSERT_GE(record.size(), 28u);
@@ -175,14 +176,14 @@ TEST_F(WizardE2ETest, BackFromTheReadMeShowsTheWelcomePageWithBackDisabled) {
   ASSERT_NO_FATAL_FAILURE(WaitForReadMe());
   ASSERT_NO_FATAL_FAILURE(Click(kCancel));
   EXPECT_EQ(0u, ExitCode());
-  EXPECT_FALSE(Exists(InstallDir()));
+  EXPECT_FALSE(dhtest::PathExists(InstallDir()));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 TEST_F(WizardE2ETest, SameVersionInstalledAnsweredNoAndNoQuitsAndLeavesItAlone) {
   ASSERT_NO_FATAL_FAILURE(InstallFresh());
-  const FileTree viewer = ReadTree(ViewerDir());
-  const FileTree data = ReadTree(DataViewerDir());
+  const dhtest::FileTree viewer = dhtest::ReadTree(ViewerDir());
+  const dhtest::FileTree data = dhtest::ReadTree(DataViewerDir());
 
   ASSERT_NO_FATAL_FAILURE(StartSetup(nullptr));
   ASSERT_NO_FATAL_FAILURE(WaitForWelcome());
@@ -192,15 +193,15 @@ TEST_F(WizardE2ETest, SameVersionInstalledAnsweredNoAndNoQuitsAndLeavesItAlone) 
   ASSERT_NO_FATAL_FAILURE(Answer("終了します", "確認", IDOK));
   EXPECT_EQ(0u, ExitCode());
 
-  EXPECT_EQ("", FirstDifference(viewer, ReadTree(ViewerDir())));
-  EXPECT_EQ("", FirstDifference(data, ReadTree(DataViewerDir())));
+  EXPECT_EQ("", dhtest::FirstDifference(viewer, dhtest::ReadTree(ViewerDir())));
+  EXPECT_EQ("", dhtest::FirstDifference(data, dhtest::ReadTree(DataViewerDir())));
   EXPECT_EQ(kSetupVersion, Text(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"));
 }
 
 TEST_F(WizardE2ETest, NewerVersionInstalledIsRefusedAndTheProgramCloses) {
   ASSERT_NO_FATAL_FAILURE(InstallFresh());
   ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.0.5.0"));
-  const FileTree viewer = ReadTree(ViewerDir());
+  const dhtest::FileTree viewer = dhtest::ReadTree(ViewerDir());
 
   ASSERT_NO_FATAL_FAILURE(StartSetup(nullptr));
   ASSERT_NO_FATAL_FAILURE(WaitForWelcome());
@@ -211,7 +212,7 @@ TEST_F(WizardE2ETest, NewerVersionInstalledIsRefusedAndTheProgramCloses) {
              "\r\n一度アンインストールしてからダウングレードしてください",
              "確認", IDOK));
   EXPECT_EQ(0u, ExitCode());
-  EXPECT_EQ("", FirstDifference(viewer, ReadTree(ViewerDir())));
+  EXPECT_EQ("", dhtest::FirstDifference(viewer, dhtest::ReadTree(ViewerDir())));
   EXPECT_EQ("1.0.5.0", Text(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"));
 }
 
@@ -239,21 +240,21 @@ TEST_F(WizardE2ETest, SameVersionAnsweredNoThenYesUninstallsCompletelyAndInstall
   ASSERT_TRUE(guitest::AnswerMessageBox(done.hwnd, IDOK));
 
   ASSERT_NO_FATAL_FAILURE(WaitForReadMe());
-  EXPECT_FALSE(Exists(ViewerDir() + "\\Uninst.dat"));
-  EXPECT_FALSE(Exists(ViewerDir() + "\\DHViewer.exe"));
-  EXPECT_FALSE(Exists(DataViewerDir() + "\\Model"));
-  EXPECT_FALSE(Exists(downloaded));
-  EXPECT_FALSE(Exists(StartMenuLink()));
-  EXPECT_FALSE(Exists(DesktopLink()));
+  EXPECT_FALSE(dhtest::PathExists(ViewerDir() + "\\Uninst.dat"));
+  EXPECT_FALSE(dhtest::PathExists(ViewerDir() + "\\DHViewer.exe"));
+  EXPECT_FALSE(dhtest::PathExists(DataViewerDir() + "\\Model"));
+  EXPECT_FALSE(dhtest::PathExists(downloaded));
+  EXPECT_FALSE(dhtest::PathExists(StartMenuLink()));
+  EXPECT_FALSE(dhtest::PathExists(DesktopLink()));
   EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kSettingsKey));
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
   // The rest is a fresh installation.
   ASSERT_NO_FATAL_FAILURE(InstallFromReadMe());
-  EXPECT_TRUE(Exists(ViewerDir() + "\\Uninst.dat"));
-  EXPECT_TRUE(Exists(DataViewerDir() + "\\Model\\default.ini"));
-  EXPECT_TRUE(Exists(StartMenuLink()));
-  EXPECT_TRUE(Exists(DesktopLink()));
+  EXPECT_TRUE(dhtest::PathExists(ViewerDir() + "\\Uninst.dat"));
+  EXPECT_TRUE(dhtest::PathExists(DataViewerDir() + "\\Model\\default.ini"));
+  EXPECT_TRUE(dhtest::PathExists(StartMenuLink()));
+  EXPECT_TRUE(dhtest::PathExists(DesktopLink()));
   EXPECT_EQ(kSetupVersion, Text(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion"));
   EXPECT_EQ(DataViewerDir(), Text(HKEY_CURRENT_USER, kSettingsKey, "AppDataDir"));
 }

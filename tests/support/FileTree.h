@@ -1,12 +1,12 @@
-// Folder trees read from disk for end-to-end checks: what an installation left, and
-// whether an update put it back byte for byte.
+// Folder trees read through the narrow Win32 functions (the host layer or Windows):
+// what an installation left, and whether an update put it back byte for byte.
 #pragma once
 
 #include <map>
 #include <set>
 #include <string>
 
-namespace e2e {
+namespace dhtest {
 
 // Relative path (backslashes, code page 932) -> bytes, for every file below root.
 // Folders appear as their path with a trailing backslash and empty bytes. Empty when
@@ -21,9 +21,7 @@ std::set<std::string> PathsOf(const FileTree& tree);
 // empty when they are equal.
 std::string FirstDifference(const FileTree& expected, const FileTree& actual);
 
-// The whole file; false when it cannot be read.
-bool ReadBytes(const std::string& path, std::string* bytes);
+// True when a file or folder of that name exists.
+bool PathExists(const std::string& path);
 
-bool Exists(const std::string& path);
-
-}  // namespace e2e
+}  // namespace dhtest

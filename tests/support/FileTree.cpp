@@ -1,8 +1,9 @@
-#include "gui/e2e/FileTree.h"
+#include "support/FileTree.h"
 
-#include <windows.h>
+#include "platform/win.h"
+#include "support/FileBytes.h"
 
-namespace e2e {
+namespace dhtest {
 namespace {
 
 void Collect(const std::string& root, const std::string& relative, FileTree* tree) {
@@ -19,7 +20,7 @@ void Collect(const std::string& root, const std::string& relative, FileTree* tre
       Collect(root, path, tree);
     } else {
       std::string bytes;
-      (*tree)[path] = ReadBytes(root + "\\" + path, &bytes) ? bytes : "<unreadable>";
+      (*tree)[path] = ReadFileBytes(root + "\\" + path, &bytes) ? bytes : "<unreadable>";
     }
   } while (FindNextFileA(search, &data));
   FindClose(search);
@@ -51,23 +52,8 @@ std::string FirstDifference(const FileTree& expected, const FileTree& actual) {
   return std::string();
 }
 
-bool ReadBytes(const std::string& path, std::string* bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  bytes->clear();
-  char buffer[65536];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0) {
-    bytes->append(buffer, got);
-  }
-  CloseHandle(file);
-  return ok;
-}
-
-bool Exists(const std::string& path) {
+bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-}  // namespace e2e
+}  // namespace dhtest
