@@ -12,6 +12,7 @@
 #include "app/UpdateDspDlg.h"
 #include "app/WelcomeDlg.h"
 #include "install/InstallFolderCheck.h"
+#include "install/Preflight.h"
 #include "res/Captions.h"
 #include "res/ResourceIds.h"
 
@@ -126,7 +127,7 @@ void cSetupMWnd::NextPage() {
       AskAboutInstalledVersion();
       break;
     case kReadMe:
-      if (installState == 1 || installState == 2) {
+      if (installState == kInstalledSame || installState == kInstalledOlder) {
         StartUpdateFromReadMe();
       } else {
         ShowPage(kInstallFolder);
@@ -168,12 +169,13 @@ void cSetupMWnd::PreviousPage() {
 
 void cSetupMWnd::AskAboutInstalledVersion() {
   switch (installState) {
-    case 0:
+    case kNotInstalled:
       ShowPage(kReadMe);
       return;
-    case 1:
-    case 2: {
-      const char* question = installState == 1 ? kSameVersionInstalled : kOlderVersionInstalled;
+    case kInstalledSame:
+    case kInstalledOlder: {
+      const char* question =
+          installState == kInstalledSame ? kSameVersionInstalled : kOlderVersionInstalled;
       if (MessageBoxA(hwnd, question, kCaptionConfirm, MB_YESNO) != IDNO) {
         ShowPage(kReadMe);  // over-installation: installState stays
         return;
@@ -190,11 +192,11 @@ void cSetupMWnd::AskAboutInstalledVersion() {
         MessageBoxA(hwnd, kUninstallFailed, kCaptionConfirm, MB_OK);
         Sleep(kAfterUninstallFailureMs);
       }
-      installState = 0;
+      installState = kNotInstalled;
       ShowPage(kReadMe);
       return;
     }
-    case -1:
+    case kInstalledNewer:
       MessageBoxA(hwnd, kNewerVersionInstalled, kCaptionConfirm, MB_OK);
       PostMessageA(hwnd, WM_CLOSE, 0, 0);
       return;

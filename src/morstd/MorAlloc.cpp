@@ -9,9 +9,20 @@ namespace morstd {
 namespace {
 // Zero in production; worker threads allocate too, hence atomic.
 std::atomic<int> failuresPending{0};
+// Allocations still to succeed before the one that fails; -1 when none is armed.
+std::atomic<int> successesBeforeFailure{-1};
+
+bool ArmedFailureDue() {
+  int skip = successesBeforeFailure.load();
+  while (skip >= 0) {
+    if (successesBeforeFailure.compare_exchange_weak(skip, skip - 1)) return skip == 0;
+  }
+  return false;
+}
 }  // namespace
 
 void* MorAllocZeroed(size_t bytes) {
+  if (ArmedFailureDue()) return nullptr;
   int pending = failuresPending.load();
   while (pending > 0) {
     if (failuresPending.compare_exchange_weak(pending, pending - 1)) return nullptr;
@@ -30,6 +41,11 @@ void MorWipe(void* block, size_t bytes) {
   __asm__ __volatile__("" : : "r"(block) : "memory");
 }
 
-void MorFailNextAllocations(int count) { failuresPending.store(count > 0 ? count : 0); }
+void MorFailNextAllocations(int count) {
+  failuresPending.store(count > 0 ? count : 0);
+  if (count <= 0) successesBeforeFailure.store(-1);
+}
+
+void MorFailAllocationAfter(int skip) { successesBeforeFailure.store(skip >= 0 ? skip : -1); }
 
 }  // namespace morstd

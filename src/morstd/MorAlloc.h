@@ -16,7 +16,11 @@ void MorFree(void* block);
 // the compiler may not drop it, so deciphered data never lingers in released memory.
 void MorWipe(void* block, size_t bytes);
 
-// For tests: the next `count` calls of MorAllocZeroed fail; 0 ends the failures.
+// For tests: the next `count` calls of MorAllocZeroed fail; 0 ends the failures (also
+// one armed by MorFailAllocationAfter).
 void MorFailNextAllocations(int count);
+// For tests: the next `skip` calls of MorAllocZeroed succeed and the one after them
+// fails, so that every allocation of an operation can be failed in turn.
+void MorFailAllocationAfter(int skip);
 
 }  // namespace morstd

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <new>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -368,6 +369,46 @@ TEST_F(UpdateSequenceTest, NothingChangesBeforeTheBackup) {
   }
   EXPECT_FALSE(Exists(kBackupFolder));
   EXPECT_FALSE(hostwin::RegistryReadValue(kSettingsKey.root, kSettingsKey.path, "Version"));
+}
+
+TEST_F(UpdateSequenceTest, PatchNotExtractedIs220WithItsMessage) {
+  RegisterArchive(cGetLhaFile::kPayloadResource, NewMembers(Patch(DeleteFlags(1, 1, 1))));
+  const Lines toSpace(kLinesToBackup.begin(), kLinesToBackup.begin() + 4);
+  // Each allocation of the extraction fails in turn: armed once the disk space is
+  // checked, disarmed once the patch is read.
+  int skip = 0;
+  log.onLine = [&skip](const std::string& line) {
+    if (line == "ディスク空き容量確認\r\n") morstd::MorFailAllocationAfter(skip);
+    if (line == "設定ファイル取得完了\r\n") morstd::MorFailNextAllocations(0);
+  };
+  std::set<std::string> messages;
+  for (; skip < 100; ++skip) {
+    SCOPED_TRACE(skip);
+    log.lines.clear();
+    const std::string before = Installed();
+    const int code = Update();
+    morstd::MorFailNextAllocations(0);
+    if (code == 0) break;
+    EXPECT_EQ(before, Installed());
+    if (code == 99990) {
+      // No room for the string that receives the patch: no code, so no line.
+      EXPECT_EQ(toSpace, log.lines);
+      continue;
+    }
+    EXPECT_EQ(220, code);
+    ASSERT_EQ(toSpace.size() + 1, log.lines.size());
+    EXPECT_EQ(toSpace, Lines(log.lines.begin(), log.lines.end() - 1));
+    messages.insert(log.lines.back());
+    EXPECT_FALSE(Exists(kBackupFolder));
+  }
+  EXPECT_EQ((std::set<std::string>{"設定ファイル取得失敗(30260)\r\n", "設定ファイル取得失敗(30270)\r\n",
+                                   "設定ファイル取得失敗(30275)\r\n",
+                                   "設定ファイル取得時に例外発生(69960)\r\n"}),
+            messages);
+  // Once the extraction has all it needs, the same run goes through.
+  ASSERT_FALSE(log.lines.empty());
+  EXPECT_EQ("TEMPの削除完了\r\n", log.lines.back());
+  EXPECT_EQ("new viewer", Contents(std::string(kViewer) + "\\DHViewer.exe"));
 }
 
 TEST_F(UpdateSequenceTest, UnreadableRecordIs200) {
