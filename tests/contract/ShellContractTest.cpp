@@ -10,6 +10,7 @@
 #include "platform/win.h"
 #include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
+#include "support/FileTree.h"
 
 namespace {
 
@@ -36,8 +37,6 @@ int SilentDelete(const std::string& list, BOOL* aborted = nullptr) {
   return result;
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 TEST(ShellContract, DeletesAWholeTreeWithReadOnlyFilesAndLeavesItsSiblings) {
   ScratchFolder dir;
   const std::string tree = dir.Child("tree");
@@ -53,9 +52,9 @@ TEST(ShellContract, DeletesAWholeTreeWithReadOnlyFilesAndLeavesItsSiblings) {
   BOOL aborted = TRUE;
   EXPECT_EQ(0, SilentDelete(NameList({tree}), &aborted));
   EXPECT_FALSE(aborted);
-  EXPECT_FALSE(Exists(tree));
-  EXPECT_TRUE(Exists(dir.Child("tree2.txt")));
-  EXPECT_TRUE(Exists(dir.Path()));
+  EXPECT_FALSE(dhtest::PathExists(tree));
+  EXPECT_TRUE(dhtest::PathExists(dir.Child("tree2.txt")));
+  EXPECT_TRUE(dhtest::PathExists(dir.Path()));
 }
 
 TEST(ShellContract, DeletesEveryNameOfTheList) {
@@ -66,16 +65,16 @@ TEST(ShellContract, DeletesEveryNameOfTheList) {
   ASSERT_TRUE(WriteFileBytes(dir.Child("three.txt"), "3"));
 
   EXPECT_EQ(0, SilentDelete(NameList({dir.Child("one.txt"), dir.Child("two")})));
-  EXPECT_FALSE(Exists(dir.Child("one.txt")));
-  EXPECT_FALSE(Exists(dir.Child("two")));
-  EXPECT_TRUE(Exists(dir.Child("three.txt")));
+  EXPECT_FALSE(dhtest::PathExists(dir.Child("one.txt")));
+  EXPECT_FALSE(dhtest::PathExists(dir.Child("two")));
+  EXPECT_TRUE(dhtest::PathExists(dir.Child("three.txt")));
 }
 
 TEST(ShellContract, AMissingPathFailsWithFileNotFound) {
   ScratchFolder dir;
   ASSERT_TRUE(WriteFileBytes(dir.Child("kept.txt"), "x"));
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, SilentDelete(NameList({dir.Child("missing")})));
-  EXPECT_TRUE(Exists(dir.Child("kept.txt")));
+  EXPECT_TRUE(dhtest::PathExists(dir.Child("kept.txt")));
 }
 
 int SilentTransfer(UINT function, const std::string& from, const std::string& to,
@@ -181,7 +180,7 @@ TEST(ShellContract, CopyingIntoAnExistingFolderNestsTheCopy) {
 
   EXPECT_EQ(0, SilentTransfer(FO_COPY, dir.Child("Viewer"), dir.Child("target"), kCopyFlags));
   EXPECT_EQ(Listing(dir.Child("Viewer")), Listing(dir.Child("target\\Viewer")));
-  EXPECT_FALSE(Exists(dir.Child("target\\a.exe")));
+  EXPECT_FALSE(dhtest::PathExists(dir.Child("target\\a.exe")));
 }
 
 TEST(ShellContract, CopyingOverAnEarlierCopyReplacesItsFiles) {
@@ -200,14 +199,14 @@ TEST(ShellContract, CopyingOverAnEarlierCopyReplacesItsFiles) {
 TEST(ShellContract, CopyingOrMovingAMissingFolderFailsAndMakesNothing) {
   ScratchFolder dir;
   EXPECT_NE(0, SilentTransfer(FO_COPY, dir.Child("missing"), dir.Child("copy"), kCopyFlags));
-  EXPECT_FALSE(Exists(dir.Child("copy")));
+  EXPECT_FALSE(dhtest::PathExists(dir.Child("copy")));
   const int moved = SilentTransfer(FO_MOVE, dir.Child("missing"), dir.Child("moved"), kMoveFlags);
   // Wine 8 answers 0 for a move of nothing (Windows and the host layer fail); in both
   // nothing appears, so a restore from a missing backup never passes for done.
   if (!UnderWine()) {
     EXPECT_NE(0, moved);
   }
-  EXPECT_FALSE(Exists(dir.Child("moved")));
+  EXPECT_FALSE(dhtest::PathExists(dir.Child("moved")));
 }
 
 TEST(ShellContract, MovingAFolderToAMissingNameRenamesIt) {
@@ -218,7 +217,7 @@ TEST(ShellContract, MovingAFolderToAMissingNameRenamesIt) {
 
   EXPECT_EQ(0, SilentTransfer(FO_MOVE, dir.Child("backup"), dir.Child("data\\Model"), kMoveFlags));
   EXPECT_EQ(tree, Listing(dir.Child("data\\Model")));
-  EXPECT_FALSE(Exists(dir.Child("backup")));
+  EXPECT_FALSE(dhtest::PathExists(dir.Child("backup")));
 }
 
 TEST(ShellContract, MovingIntoAnExistingFolderNestsIt) {
@@ -229,7 +228,7 @@ TEST(ShellContract, MovingIntoAnExistingFolderNestsIt) {
 
   EXPECT_EQ(0, SilentTransfer(FO_MOVE, dir.Child("Model"), dir.Child("data"), kMoveFlags));
   EXPECT_EQ(tree, Listing(dir.Child("data\\Model")));
-  EXPECT_FALSE(Exists(dir.Child("Model")));
+  EXPECT_FALSE(dhtest::PathExists(dir.Child("Model")));
 }
 
 TEST(ShellContract, TheTemporaryFolderEndsInABackslashAndExists) {

@@ -56,4 +56,15 @@ bool PathExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+void DeleteTree(const std::string& path) {
+  if (!PathExists(path)) return;
+  std::string from = path;
+  from.push_back('\0');  // the list ends in two zero bytes
+  SHFILEOPSTRUCTA operation = {};
+  operation.wFunc = FO_DELETE;
+  operation.pFrom = from.c_str();
+  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
+  SHFileOperationA(&operation);
+}
+
 }  // namespace dhtest

@@ -24,4 +24,8 @@ std::string FirstDifference(const FileTree& expected, const FileTree& actual);
 // True when a file or folder of that name exists.
 bool PathExists(const std::string& path);
 
+// Removes the file or folder with all it holds, silently, through the shell's deletion;
+// nothing happens when it does not exist.
+void DeleteTree(const std::string& path);
+
 }  // namespace dhtest

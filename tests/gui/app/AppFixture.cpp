@@ -6,6 +6,15 @@ void PumpFor(DWORD ms) {
   PumpUntil([] { return false; }, ms);
 }
 
+long long ReadUpdateResult() {
+  DWORD value = 0, size = sizeof value, type = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "UpdateSuccess", RRF_RT_ANY, &type, &value,
+                   &size) != ERROR_SUCCESS || type != REG_DWORD) {
+    return -12345;
+  }
+  return static_cast<long long>(static_cast<int32_t>(value));
+}
+
 void AppFixture::SetUp() {
   g_instance = GetModuleHandleA(nullptr);
   cSetupMWnd::SetWorkerProcedure(WORKER_UPDATE, nullptr);

@@ -20,6 +20,12 @@ using guitest::PumpUntil;
 // Pumps for a while, for "nothing more happens" checks.
 void PumpFor(DWORD ms);
 
+// The viewer's settings key under HKEY_CURRENT_USER, written out here rather than taken
+// from the program, so that a wrong key in the program shows.
+constexpr char kSettingsKey[] = "Software\\Dravenholt\\Viewer\\1.0";
+// The stored "UpdateSuccess", or -12345 when there is none.
+long long ReadUpdateResult();
+
 class AppFixture : public ::testing::Test {
  protected:
   void SetUp() override;

@@ -10,23 +10,10 @@
 #include "gui/lib/GuiTest.h"
 #include "payload/GetLhaFile.h"
 #include "registry/Reg.h"
+#include "support/FileTree.h"
 
 namespace apptest {
 namespace {
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void DeleteTree(const std::string& folder) {
-  char list[MAX_PATH + 2] = {};
-  lstrcpynA(list, folder.c_str(), MAX_PATH);
-  SHFILEOPSTRUCTA operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = list;
-  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  SHFileOperationA(&operation);
-}
 
 class InstallWorkerTest : public AppFixture {
  protected:
@@ -35,7 +22,7 @@ class InstallWorkerTest : public AppFixture {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     root = std::string(temp) + "dh_install_worker";
-    DeleteTree(root);
+    dhtest::DeleteTree(root);
     CreateDirectoryA(root.c_str(), nullptr);
     for (const char* folder : {"\\Prog", "\\AppData", "\\Docs", "\\Programs", "\\Desktop"})
       CreateDirectoryA((root + folder).c_str(), nullptr);
@@ -47,7 +34,7 @@ class InstallWorkerTest : public AppFixture {
     AppFixture::TearDown();
     cGetLhaFile::extractPauseMs = cGetLhaFile::kExtractPauseMs;
     cReg().RemoveAll();
-    DeleteTree(root);
+    dhtest::DeleteTree(root);
   }
 
   // Fills the fields the wizard would have set and runs the worker to the end of the run.
@@ -80,12 +67,12 @@ TEST_F(InstallWorkerTest, InstallsThePayloadLinksAndRegistry) {
   const auto boxes = Install();
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ(std::string("インストール完了しました"), boxes[0].text);
-  EXPECT_TRUE(Exists(root + "\\Prog\\Dravenholt\\Viewer\\DHViewer.exe"));
-  EXPECT_TRUE(Exists(root + "\\Prog\\Dravenholt\\Viewer\\Uninst.dat"));
-  EXPECT_FALSE(Exists(root + "\\Prog\\Dravenholt\\Viewer\\SetupInfo.xml"));
-  EXPECT_TRUE(Exists(root + "\\Docs\\Dravenholt\\Contents"));
-  EXPECT_TRUE(Exists(root + "\\Programs\\Dravenholt\\Dravenholtビューア.lnk"));
-  EXPECT_TRUE(Exists(root + "\\Desktop\\Dravenholtビューア.lnk"));
+  EXPECT_TRUE(dhtest::PathExists(root + "\\Prog\\Dravenholt\\Viewer\\DHViewer.exe"));
+  EXPECT_TRUE(dhtest::PathExists(root + "\\Prog\\Dravenholt\\Viewer\\Uninst.dat"));
+  EXPECT_FALSE(dhtest::PathExists(root + "\\Prog\\Dravenholt\\Viewer\\SetupInfo.xml"));
+  EXPECT_TRUE(dhtest::PathExists(root + "\\Docs\\Dravenholt\\Contents"));
+  EXPECT_TRUE(dhtest::PathExists(root + "\\Programs\\Dravenholt\\Dravenholtビューア.lnk"));
+  EXPECT_TRUE(dhtest::PathExists(root + "\\Desktop\\Dravenholtビューア.lnk"));
   char value[MAX_PATH] = {};
   DWORD size = sizeof value;
   ASSERT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "Software\\Dravenholt\\Viewer\\1.0",
@@ -98,10 +85,10 @@ TEST_F(InstallWorkerTest, DesktopLinkFailureIs580AndRemovesTheViewerFolders) {
   const auto boxes = Install();
   ASSERT_EQ(1u, boxes.size());
   EXPECT_EQ(std::string("インストールに失敗しました(580)"), boxes[0].text);
-  EXPECT_FALSE(Exists(root + "\\Prog\\Dravenholt"));
-  EXPECT_FALSE(Exists(root + "\\AppData\\Dravenholt"));
+  EXPECT_FALSE(dhtest::PathExists(root + "\\Prog\\Dravenholt"));
+  EXPECT_FALSE(dhtest::PathExists(root + "\\AppData\\Dravenholt"));
   // The Start-menu link was made before the failure and stays.
-  EXPECT_TRUE(Exists(root + "\\Programs\\Dravenholt\\Dravenholtビューア.lnk"));
+  EXPECT_TRUE(dhtest::PathExists(root + "\\Programs\\Dravenholt\\Dravenholtビューア.lnk"));
   HKEY key = nullptr;
   EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Dravenholt\\Viewer\\1.0", 0,
                                          KEY_READ, &key));

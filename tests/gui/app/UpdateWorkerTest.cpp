@@ -13,36 +13,15 @@
 #include "registry/Reg.h"
 #include "support/TreeSnapshot.h"
 #include "update/UpdateFile.h"
+#include "support/FileTree.h"
 
 namespace apptest {
 namespace {
-
-const char kSettingsKey[] = "Software\\Dravenholt\\Viewer\\1.0";
-
-void DeleteTree(const std::string& folder) {
-  char list[MAX_PATH + 2] = {};
-  lstrcpynA(list, folder.c_str(), MAX_PATH);
-  SHFILEOPSTRUCTA operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = list;
-  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  SHFileOperationA(&operation);
-}
 
 std::string TempFolder() {
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   return temp;
-}
-
-// The stored "UpdateSuccess", or -12345 when there is none.
-long long ReadUpdateResult() {
-  DWORD value = 0, size = sizeof value, type = 0;
-  if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "UpdateSuccess", RRF_RT_ANY, &type, &value,
-                   &size) != ERROR_SUCCESS || type != REG_DWORD) {
-    return -12345;
-  }
-  return static_cast<long long>(static_cast<int32_t>(value));
 }
 
 class SilentProgress : public cProgressSink {
@@ -71,8 +50,8 @@ class UpdateWorkerTest : public AppFixture {
   void SetUp() override {
     AppFixture::SetUp();
     root = TempFolder() + "dh_update_worker";
-    DeleteTree(root);
-    DeleteTree(TempFolder() + "Dravenholt");
+    dhtest::DeleteTree(root);
+    dhtest::DeleteTree(TempFolder() + "Dravenholt");
     CreateDirectoryA(root.c_str(), nullptr);
     for (const char* folder : {"\\Prog", "\\AppData", "\\Docs"})
       CreateDirectoryA((root + folder).c_str(), nullptr);
@@ -87,8 +66,8 @@ class UpdateWorkerTest : public AppFixture {
     cGetLhaFile::extractPauseMs = cGetLhaFile::kExtractPauseMs;
     cUpdateFile::installPauseMs = cUpdateFile::kInstallPauseMs;
     cReg().RemoveAll();
-    DeleteTree(root);
-    DeleteTree(TempFolder() + "Dravenholt");
+    dhtest::DeleteTree(root);
+    dhtest::DeleteTree(TempFolder() + "Dravenholt");
   }
 
   // The viewer as a fresh installation leaves it, without shortcuts.

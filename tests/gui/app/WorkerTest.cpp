@@ -38,24 +38,12 @@ unsigned __stdcall StubbornWorker(void*) {
   return 5;
 }
 
-const char kSettingsKey[] = "Software\\Dravenholt\\Viewer\\1.0";
-
 void ForgetUpdateResult() {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
     RegDeleteValueA(key, "UpdateSuccess");
     RegCloseKey(key);
   }
-}
-
-// The stored "UpdateSuccess", or -12345 when there is none.
-long long ReadUpdateResult() {
-  DWORD value = 0, size = sizeof value, type = 0;
-  if (RegGetValueA(HKEY_CURRENT_USER, kSettingsKey, "UpdateSuccess", RRF_RT_ANY, &type, &value,
-                   &size) != ERROR_SUCCESS || type != REG_DWORD) {
-    return -12345;
-  }
-  return static_cast<long long>(static_cast<int32_t>(value));
 }
 
 class WorkerTest : public AppFixture {

@@ -28,17 +28,6 @@ std::string TempFolder() {
   return path;  // ends in a backslash
 }
 
-void DeleteTree(const std::string& path) {
-  if (!dhtest::PathExists(path)) return;
-  char list[MAX_PATH + 2] = {};
-  lstrcpynA(list, path.c_str(), MAX_PATH);
-  SHFILEOPSTRUCTA operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = list;
-  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  SHFileOperationA(&operation);
-}
-
 // Polls a condition; the timeout only guards against a hang.
 bool Eventually(const std::function<bool()>& condition, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
@@ -85,12 +74,12 @@ std::string SetupE2ETest::DesktopLink() {
 }
 
 void SetupE2ETest::RemoveInstallation() {
-  DeleteTree(InstallDir());
-  DeleteTree(AppDataDir());
-  DeleteTree(ShellFolder(CSIDL_PERSONAL) + "\\Dravenholt");
-  DeleteTree(ShellFolder(CSIDL_PROGRAMS) + "\\Dravenholt");
+  dhtest::DeleteTree(InstallDir());
+  dhtest::DeleteTree(AppDataDir());
+  dhtest::DeleteTree(ShellFolder(CSIDL_PERSONAL) + "\\Dravenholt");
+  dhtest::DeleteTree(ShellFolder(CSIDL_PROGRAMS) + "\\Dravenholt");
   DeleteFileA(DesktopLink().c_str());
-  DeleteTree(TempFolder() + "Dravenholt");
+  dhtest::DeleteTree(TempFolder() + "Dravenholt");
   DeleteKeyTree(HKEY_CURRENT_USER, kVendorKey);
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
   DeleteValue(HKEY_CURRENT_USER, kBrowserEmulationKey, "DHViewer.exe");

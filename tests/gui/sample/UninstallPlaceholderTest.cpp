@@ -12,11 +12,12 @@
 
 #include "gui/lib/GuiTest.h"
 #include "gui/uninstall/InstalledViewer.h"
+#include "support/FileTree.h"
 
 namespace {
 
 using uninsttest::InstalledViewer;
-using uninsttest::PathExists;
+using dhtest::PathExists;
 
 const char kConfirm[] =
     "Dravenholtビューアを完全アンインストールしますか？\r\n"

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "payload/UninstRecordFormat.h"
+#include "support/FileTree.h"
 
 namespace uninsttest {
 namespace {
@@ -60,16 +61,6 @@ std::string SpecialFolder(int csidl) {
   return text;
 }
 
-void DeleteTree(const std::string& path) {
-  std::string from = path;
-  from.push_back('\0');  // the list ends in two NULs
-  SHFILEOPSTRUCTA operation = {};
-  operation.wFunc = FO_DELETE;
-  operation.pFrom = from.c_str();
-  operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
-  SHFileOperationA(&operation);
-}
-
 // The record's entries, in the order the installer writes them: folders, then files.
 std::vector<std::string> RecordEntries(bool withUninstaller) {
   std::vector<std::string> entries = {"#PROGRAMFILES#\\", "#PROGRAMFILES#\\data\\",
@@ -82,10 +73,6 @@ std::vector<std::string> RecordEntries(bool withUninstaller) {
 }
 
 }  // namespace
-
-bool PathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
@@ -173,7 +160,7 @@ bool InstalledViewer::WriteRecord() {
 }
 
 void InstalledViewer::Remove() {
-  if (!root.empty()) DeleteTree(root);
+  if (!root.empty()) dhtest::DeleteTree(root);
   DeleteFileA(startMenuLink.c_str());
   RemoveDirectoryA(startMenuDir.c_str());
   DeleteFileA(desktopLink.c_str());

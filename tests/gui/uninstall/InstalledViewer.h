@@ -52,7 +52,6 @@ class InstalledViewer {
   std::string uninstaller_;
 };
 
-bool PathExists(const std::string& path);
 // Names inside `folder` other than "." and "..".
 std::vector<std::string> FolderEntries(const std::string& folder);
 

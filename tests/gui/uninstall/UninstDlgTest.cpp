@@ -15,6 +15,7 @@
 #include "gui/uninstall/DialogHarness.h"
 #include "gui/uninstall/InstalledViewer.h"
 #include "registry/Reg.h"
+#include "support/FileTree.h"
 
 namespace uninsttest {
 namespace {
@@ -126,7 +127,7 @@ TEST_F(UninstDlgTest, ClosedBeforeTheStartEndsWithTwoAndTouchesNothing) {
 
   EXPECT_EQ(0, dialog.running);
   EXPECT_EQ(nullptr, dialog.workerThread);
-  for (const std::string& path : installed.RemovedPaths()) EXPECT_TRUE(PathExists(path)) << path;
+  for (const std::string& path : installed.RemovedPaths()) EXPECT_TRUE(dhtest::PathExists(path)) << path;
   EXPECT_TRUE(InstalledViewer::RegistryLeft());
 }
 
@@ -194,8 +195,8 @@ TEST_F(UninstDlgTest, RealUninstallLeavesOnlyTheEmptyInstallFolder) {
   EXPECT_EQ(std::string("アンインストール処理完了しました"), boxes[0].box.text);
   EXPECT_EQ(installed.ExpectedLog(), boxes[0].log);
 
-  for (const std::string& path : installed.RemovedPaths()) EXPECT_FALSE(PathExists(path)) << path;
-  EXPECT_TRUE(PathExists(installed.installDir));
+  for (const std::string& path : installed.RemovedPaths()) EXPECT_FALSE(dhtest::PathExists(path)) << path;
+  EXPECT_TRUE(dhtest::PathExists(installed.installDir));
   EXPECT_TRUE(FolderEntries(installed.installDir).empty());
   EXPECT_FALSE(InstalledViewer::RegistryLeft());
   EXPECT_EQ(installed.installDir, std::string(dialog.target.installLocation.GetData()));

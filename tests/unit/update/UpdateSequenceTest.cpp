@@ -21,6 +21,7 @@
 #include "unit/payload_host/PayloadFixture.h"
 #include "update/UpdateFile.h"
 #include "update/UpdateSequence.h"
+#include "support/FileTree.h"
 
 namespace {
 
@@ -45,10 +46,6 @@ const Lines kLinesToBackup = {"レジストリ情報の取得成功\r\n", "同�
 Lines Join(Lines first, const Lines& then) {
   first.insert(first.end(), then.begin(), then.end());
   return first;
-}
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string Contents(const std::string& path) {
@@ -200,7 +197,7 @@ TEST_F(UpdateSequenceTest, SameVersionUpdatesFilesRecordAndRegistry) {
   EXPECT_EQ("<html>old</html>", Contents(std::string(kViewer) + "\\Help\\old.html"));
   EXPECT_EQ("new=2", Contents(std::string(kDataViewer) + "\\Model\\model.ini"));
   EXPECT_EQ("<collection/>", Contents(std::string(kDataViewer) + "\\Collections\\mine.xml"));
-  EXPECT_FALSE(Exists(std::string(kViewer) + "\\SetupInfo.xml"));
+  EXPECT_FALSE(dhtest::PathExists(std::string(kViewer) + "\\SetupInfo.xml"));
   const std::string record = Contents(std::string(kViewer) + "\\Uninst.dat");
   for (const char* name : {"#PROGRAMFILES#\\Help\\old.html", "#PROGRAMFILES#\\Help\\new.html",
                            "#APPDATA#\\Collections\\mine.xml", "#APPDATA#\\Model\\model.ini"}) {
@@ -216,7 +213,7 @@ TEST_F(UpdateSequenceTest, SameVersionUpdatesFilesRecordAndRegistry) {
   EXPECT_FALSE(hostwin::RegistryReadValue(kSettingsKey.root, kSettingsKey.path, "Obsolete"));
 
   // Interactive: the backups and their folder are gone.
-  EXPECT_FALSE(Exists(kBackupFolder));
+  EXPECT_FALSE(dhtest::PathExists(kBackupFolder));
   EXPECT_EQ(0, hostwin::RegistryOpenKeyCount());
   EXPECT_TRUE(hostwin::MessageJournal().empty());
 }
@@ -273,8 +270,8 @@ TEST_F(UpdateSequenceTest, PayloadWithoutPatchInstallsAndRecordsTheVersionOnly) 
 TEST_F(UpdateSequenceTest, PatchDeletionsRemoveTheOldFiles) {
   RegisterArchive(cGetLhaFile::kPayloadResource, NewMembers(Patch(DeleteFlags(1, 1, 1))));
   ASSERT_EQ(0, Update());
-  EXPECT_FALSE(Exists(std::string(kViewer) + "\\Help\\old.html"));
-  EXPECT_FALSE(Exists(std::string(kDataViewer) + "\\Collections\\mine.xml"));
+  EXPECT_FALSE(dhtest::PathExists(std::string(kViewer) + "\\Help\\old.html"));
+  EXPECT_FALSE(dhtest::PathExists(std::string(kDataViewer) + "\\Collections\\mine.xml"));
   EXPECT_EQ("new=2", Contents(std::string(kDataViewer) + "\\Model\\model.ini"));
   EXPECT_EQ("ファイル操作系コマンド完了\r\n", log.lines[7]);
 }
@@ -367,7 +364,7 @@ TEST_F(UpdateSequenceTest, NothingChangesBeforeTheBackup) {
         225, {kLinesToBackup[0], kLinesToBackup[1], kLinesToBackup[2], kLinesToBackup[3],
               kLinesToBackup[4], "セットアップ情報取得失敗(20110)\r\n"});
   }
-  EXPECT_FALSE(Exists(kBackupFolder));
+  EXPECT_FALSE(dhtest::PathExists(kBackupFolder));
   EXPECT_FALSE(hostwin::RegistryReadValue(kSettingsKey.root, kSettingsKey.path, "Version"));
 }
 
@@ -399,7 +396,7 @@ TEST_F(UpdateSequenceTest, PatchNotExtractedIs220WithItsMessage) {
     ASSERT_EQ(toSpace.size() + 1, log.lines.size());
     EXPECT_EQ(toSpace, Lines(log.lines.begin(), log.lines.end() - 1));
     messages.insert(log.lines.back());
-    EXPECT_FALSE(Exists(kBackupFolder));
+    EXPECT_FALSE(dhtest::PathExists(kBackupFolder));
   }
   EXPECT_EQ((std::set<std::string>{"設定ファイル取得失敗(30260)\r\n", "設定ファイル取得失敗(30270)\r\n",
                                    "設定ファイル取得失敗(30275)\r\n",
