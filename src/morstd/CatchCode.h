@@ -18,4 +18,13 @@ int CatchCode(int otherFailure, Body body) {
   }
 }
 
+// Runs the body of an operation that keeps its last failure code: 1 with *lastError = 0
+// when the body ends normally; otherwise the code CatchCode gives goes to *lastError and
+// the result is 0.
+template <class Code, class Body>
+int RunCoded(Code* lastError, int otherFailure, Body body) {
+  *lastError = static_cast<Code>(CatchCode(otherFailure, body));
+  return *lastError == 0 ? 1 : 0;
+}
+
 }  // namespace morstd

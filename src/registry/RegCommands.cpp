@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "morstd/CatchCode.h"
 #include "morstd/MorException.h"
 #include "registry/FixedKeys.h"
 #include "registry/Reg.h"
@@ -124,7 +125,7 @@ int cReg::ExecuteRegistryCommands() {
 int cReg::ExecuteCommands(HANDLE transaction) {
   lastError = 0;
   if (!transaction) return 0;
-  try {
+  return morstd::RunCoded(&lastError, kOutOfMemory, [&] {
     for (int i = 0; i < DeleteKeyCount(); ++i) {
       const char* key = nullptr;
       const char* subKey = nullptr;
@@ -186,14 +187,7 @@ int cReg::ExecuteCommands(HANDLE transaction) {
         throw kModAddBadType;
       }
     }
-    lastError = 0;
-    return 1;
-  } catch (int code) {
-    lastError = code;
-  } catch (...) {
-    lastError = kOutOfMemory;
-  }
-  return 0;
+  });
 }
 
 int cReg::DeleteViewerSubKey(HANDLE transaction, const char* path) {

@@ -2,6 +2,7 @@
 // transacted version record, and its removal.
 #include <cstring>
 
+#include "morstd/CatchCode.h"
 #include "registry/FixedKeys.h"
 #include "registry/Reg.h"
 #include "registry/RegKey.h"
@@ -78,7 +79,7 @@ int cReg::ReadInstalledInfo() {
 }
 
 int cReg::LoadInstallInfo() {
-  try {
+  return morstd::RunCoded(&lastError, kOutOfMemory, [&] {
     char text[kTextCapacity + 1];
     cRegKey entry;
     if (regio::OpenKey(kUninstallKey, KEY_QUERY_VALUE, entry.Receive()) != ERROR_SUCCESS) {
@@ -102,20 +103,13 @@ int cReg::LoadInstallInfo() {
                                                                                           : "");
     if (!regio::ReadText(settings.Get(), kAppDataDir, text, kTextCapacity)) throw kNoAppDataDir;
     appDataDir.Assign(text);
-    lastError = 0;
-    return 1;
-  } catch (int code) {
-    lastError = code;
-  } catch (...) {
-    lastError = kOutOfMemory;
-  }
-  return 0;
+  });
 }
 
 int cReg::SaveVersionInfo(HANDLE transaction) {
   lastError = 0;
   if (!transaction) return 0;
-  try {
+  return morstd::RunCoded(&lastError, kOutOfMemory, [&] {
     {
       cRegKey entry;
       if (cRegTransaction::CreateKey(transaction, kUninstallKey.root, kUninstallKey.path,
@@ -140,14 +134,7 @@ int cReg::SaveVersionInfo(HANDLE transaction) {
     if (updateMode && regio::WriteDword(settings.Get(), kUpdateSuccess, 1) != ERROR_SUCCESS) {
       throw kUpdateSuccessNotWritten;
     }
-    lastError = 0;
-    return 1;
-  } catch (int code) {
-    lastError = code;
-  } catch (...) {
-    lastError = kOutOfMemory;
-  }
-  return 0;
+  });
 }
 
 int cReg::RemoveAll() {

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "morstd/CatchCode.h"
 #include "morstd/MorAlloc.h"
 #include "morstd/MorString.h"
 #include "payload/PayloadNames.h"
@@ -62,7 +63,7 @@ void cUninstDat::CopyFrom(const cUninstDat& other) {
 }
 
 int cUninstDat::Load(const char* folder) {
-  try {
+  return morstd::RunCoded(&lastError, kLoadOther, [&] {
     morstd::cMorString path;
     path.Format("%s\\%s", folder, kUninstRecordName);
     FileHandle file(CreateFileA(path.GetData(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -102,18 +103,11 @@ int cUninstDat::Load(const char* folder) {
     if (!names.AddMultiple(area.data, static_cast<uint32_t>(header.dataSize),
                            static_cast<uint32_t>(header.entryCount)))
       throw kNamesMalformed;
-    lastError = 0;
-    return 1;
-  } catch (int code) {
-    lastError = code;
-  } catch (...) {
-    lastError = kLoadOther;
-  }
-  return 0;
+  });
 }
 
 int cUninstDat::Save(const char* folder, int32_t startMenuShortcut, int32_t desktopShortcut) {
-  try {
+  return morstd::RunCoded(&lastError, kSaveOther, [&] {
     header = MakeUninstRecordHeader(startMenuShortcut, desktopShortcut, names.GetDataSize(),
                                     names.GetCount());
     morstd::cMorString temporary;
@@ -131,14 +125,7 @@ int cUninstDat::Save(const char* folder, int32_t startMenuShortcut, int32_t desk
     // The old record goes only once the new one is wholly on disk.
     if (!DeleteFileA(final.GetData())) throw kNoRecordToReplace;
     if (!MoveFileA(temporary.GetData(), final.GetData())) throw kMoveFailed;
-    lastError = 0;
-    return 1;
-  } catch (int code) {
-    lastError = code;
-  } catch (...) {
-    lastError = kSaveOther;
-  }
-  return 0;
+  });
 }
 
 int cUninstDat::Merge(const morstd::cMorMemBlock& other) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "morstd/CatchCode.h"
 #include "morstd/MorXml.h"
 #include "platform/win.h"
 
@@ -100,7 +101,7 @@ void ReadCommands(morstd::cMorXml* xml, const CommandList& spec, morstd::cMorMem
 }  // namespace
 
 int cSetupInfo::Parse(const char* text) {
-  try {
+  return morstd::RunCoded(&lastError, kOtherFailure, [&] {
     morstd::cMorXml xml;
     if (!xml.Parse(text)) throw kNotADocument;
     const morstd::XmlNode* version = xml.FindByPath(kVersionPath);
@@ -112,14 +113,7 @@ int cSetupInfo::Parse(const char* text) {
     ReadCommands(&xml, kModAdd, &modAddList);
     ReadCommands(&xml, kDeleteValue, &deleteValueList);
     ReadCommands(&xml, kDeleteKey, &deleteKeyList);
-    lastError = 0;
-    return 1;
-  } catch (int code) {
-    lastError = code;
-  } catch (...) {
-    lastError = kOtherFailure;
-  }
-  return 0;
+  });
 }
 
 const char* cSetupInfo::MessageFor(int code) {

@@ -2,6 +2,7 @@
 // extraction of the update patch.
 #include "update/UpdateFile.h"
 
+#include "morstd/CatchCode.h"
 #include "payload/DatResource.h"
 #include "payload/GetLhaFile.h"
 #include "payload/LhaArchive.h"
@@ -10,7 +11,7 @@
 #include "payload/PayloadNames.h"
 #include "update/UpdateFileSteps.h"
 
-using updatefile::RunCoded;
+using morstd::RunCoded;
 
 DWORD cUpdateFile::installPauseMs = cUpdateFile::kInstallPauseMs;
 

@@ -2,6 +2,7 @@
 // anything is changed, moved back when a later step fails, removed after success.
 #include <initializer_list>
 
+#include "morstd/CatchCode.h"
 #include "update/UpdateFile.h"
 #include "update/UpdateFileSteps.h"
 
@@ -9,7 +10,7 @@ using morstd::cMorString;
 using updatefile::BackupRoot;
 using updatefile::HasText;
 using updatefile::LastComponent;
-using updatefile::RunCoded;
+using morstd::RunCoded;
 using updatefile::ShellOperation;
 
 namespace {

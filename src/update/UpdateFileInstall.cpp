@@ -2,6 +2,7 @@
 // members with the merge of the uninstall record.
 #include <cstring>
 
+#include "morstd/CatchCode.h"
 #include "morstd/StepPercent.h"
 #include "payload/LhaArchive.h"
 #include "payload/LhaArchiveReader.h"
@@ -13,7 +14,7 @@
 
 using morstd::cMorString;
 using updatefile::HasText;
-using updatefile::RunCoded;
+using morstd::RunCoded;
 
 namespace {
 

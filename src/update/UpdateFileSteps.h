@@ -1,23 +1,11 @@
-// What the file operations of an update share: how an operation turns the code it
-// raised into its result, the backup folder under the temporary folder, and the
-// shell calls over single paths.
+// What the file operations of an update share: the backup folder under the temporary
+// folder, and the shell calls over single paths.
 #pragma once
 
-#include <cstdint>
-
-#include "morstd/CatchCode.h"
 #include "morstd/MorString.h"
 #include "platform/win.h"
 
 namespace updatefile {
-
-// Runs the body of one operation: 1 with lastError 0 when it ends normally; a code it
-// throws, or `otherFailure` for any other exception, goes to lastError and gives 0.
-template <class Body>
-int RunCoded(int32_t* lastError, int otherFailure, Body body) {
-  *lastError = morstd::CatchCode(otherFailure, body);
-  return *lastError == 0 ? 1 : 0;
-}
 
 // The temporary folder followed by "Dravenholt", no final backslash. False when the
 // temporary folder cannot be had or does not fit MAX_PATH.
