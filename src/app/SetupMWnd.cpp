@@ -60,7 +60,8 @@ void DeleteAndClear(T*& object) {
 cSetupMWnd::cSetupMWnd() = default;
 
 cSetupMWnd::~cSetupMWnd() {
-  AbandonWorkerThread(&workerThread);
+  // The window has normally joined its worker on WM_DESTROY; this object outlives it.
+  StopWorker();
   if (hwnd && IsWindow(hwnd)) DestroyChildren();
   UnregisterClassA(GetClassName(), g_instance);
 }
@@ -109,8 +110,12 @@ LRESULT cSetupMWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         PostQuitMessage(0);
         return 0;
       case WM_CLOSE:
-        DestroyWindow(hwnd);
+        // Cancel, the close box, Alt+F4 and a posted close alike: a running worker is
+        // seen through to its end, and its completion closes the window.
+        if (!workRunning) DestroyWindow(hwnd);
         return 0;
+      case WM_QUERYENDSESSION:
+        return workRunning ? FALSE : TRUE;
       case WM_COMMAND:
         switch (LOWORD(wParam)) {
           case ID_BUTTON_BACK:
@@ -216,6 +221,8 @@ void cSetupMWnd::StartUpdateMode() {
 }
 
 void cSetupMWnd::DestroyChildren() {
+  // Only a failure nobody expected destroys the window under a running worker.
+  StopWorker();
   if (upPane) DestroyWindow(upPane);
   upPane = nullptr;
   if (downPane) DestroyWindow(downPane);

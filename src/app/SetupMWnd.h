@@ -64,8 +64,10 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
 
   // Starts the worker of the kind (WORKER_INSTALL or WORKER_UPDATE): 1 started,
   // 0 one is still running, -2 its state cannot be read, -3 it could not be created.
+  // A started worker makes the window refuse to close until StopWorker.
   int StartWorker(int kind);
-  // Waits up to 3000 ms for the worker, terminates it if it still runs, and forgets it.
+  // Waits for the worker to end, however long it takes, forgets it and lets the window
+  // close again.
   void StopWorker();
   // Starts the installed viewer again with "-ai" after a successful silent update.
   int LaunchViewerForUpdate();
@@ -121,6 +123,10 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   unsigned workerThreadId = 0;
   int workerStarted = 0;
   int memberCount = 0;
+  // 1 while a worker runs, the window's own (from its start until its completion has
+  // been taken) or the uninstall dialog's over it: the window then refuses to close,
+  // Cancel and the close box are disabled and a log-off or shutdown is refused.
+  int workRunning = 0;
 
  private:
   void OnCreate();
@@ -130,7 +136,11 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   void StartUpdateMode();
   void OnTimer(UINT_PTR id);
   void OnSetupComplete(WPARAM wParam, LPARAM lParam);
+  // Joins a worker that still runs first: it uses reg, the update display and the
+  // strings of this object.
   void DestroyChildren();
+  // Enters (1) or leaves (0) the state of workRunning, with its buttons and reason.
+  void SetWorkRunning(int running);
 
   // Replaces the page on show with page `index` (0-4) and sets the buttons for it;
   // throws 140 (no page object) or 150 (no page dialog).

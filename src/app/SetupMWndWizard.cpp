@@ -188,7 +188,11 @@ void cSetupMWnd::AskAboutInstalledVersion() {
       cUninstDlg2 dialog;
       dialog.instance = g_instance;
       dialog.reg = reg;
-      if (dialog.Run(hwnd) != cUninstDlg2::kResultDone) {
+      // Its worker uses reg: a close posted to this window meanwhile is refused.
+      SetWorkRunning(1);
+      const INT_PTR outcome = dialog.Run(hwnd);
+      SetWorkRunning(0);
+      if (outcome != cUninstDlg2::kResultDone) {
         MessageBoxA(hwnd, kUninstallFailed, kCaptionConfirm, MB_OK);
         Sleep(kAfterUninstallFailureMs);
       }

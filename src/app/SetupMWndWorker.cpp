@@ -1,6 +1,7 @@
 // The main window's side of the worker protocol: starting and stopping the one worker
 // thread, the "-ai" start timer, the completion table and the viewer's relaunch.
 #include "app/SetupMWnd.h"
+#include "app/ShutdownBlock.h"
 #include "app/WorkerThread.h"
 #include "registry/Reg.h"
 #include "res/Captions.h"
@@ -41,10 +42,31 @@ void cSetupMWnd::SetWorkerProcedure(int kind, WorkerProc procedure) {
 int cSetupMWnd::StartWorker(int kind) {
   WorkerProc procedure =
       (kind == WORKER_UPDATE || kind == WORKER_INSTALL) ? workerProcedures[kind] : nullptr;
-  return StartWorkerThread(&workerThread, &workerThreadId, procedure, this, &workerStarted);
+  const int result =
+      StartWorkerThread(&workerThread, &workerThreadId, procedure, this, &workerStarted);
+  // Its completion is handled on this thread, after this returns.
+  if (result == 1) SetWorkRunning(1);
+  return result;
 }
 
-void cSetupMWnd::StopWorker() { StopWorkerThread(&workerThread, &workerThreadId); }
+void cSetupMWnd::StopWorker() {
+  StopWorkerThread(&workerThread, &workerThreadId);
+  if (workRunning) SetWorkRunning(0);
+}
+
+void cSetupMWnd::SetWorkRunning(int running) {
+  workRunning = running;
+  if (!hwnd || !IsWindow(hwnd)) return;
+  // Cancel ("同意しない" on the read-me page) and the close box would only be refused.
+  if (cancelButton) EnableWindow(cancelButton, running ? FALSE : TRUE);
+  EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE,
+                 MF_BYCOMMAND | (running ? MF_GRAYED : MF_ENABLED));
+  if (running) {
+    BlockShutdown(hwnd);
+  } else {
+    AllowShutdown(hwnd);
+  }
+}
 
 int cSetupMWnd::LaunchViewerForUpdate() {
   if (!reg) return 0;

@@ -13,6 +13,7 @@ const char kMutexName[] = "DHViewer Setup 01 by K.Morvale";
 const char kAlreadyRunning[] = "すでに起動中のプロセスが存在します";
 const char kGdiplusFailed[] = "GdiplusStartupエラー";
 const char kUnexpectedException[] = "例外";
+const char kMainWindowFailed[] = "CreateWindowEx失敗 Err=%d";
 }  // namespace
 
 void ShowUnexpectedFailure() { MessageBoxA(nullptr, kUnexpectedException, "", MB_OK); }
@@ -40,7 +41,16 @@ int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
 
     cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, InstallWorker);
     cSetupMWnd::SetWorkerProcedure(WORKER_UPDATE, UpdateWorker);
-    mainWindow.CreateMainWindow();
+    if (!mainWindow.CreateMainWindow()) {
+      // Without a window nothing could ever end the message loop, and the mutex would
+      // turn every later start away.
+      char text[64];
+      wsprintfA(text, kMainWindowFailed, static_cast<int>(GetLastError()));
+      MessageBoxA(nullptr, text, kCaptionWarning, MB_ICONERROR);
+      ReleaseMutex(mutex);
+      CloseHandle(mutex);
+      return kExitNoMainWindow;
+    }
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
       TranslateMessage(&message);

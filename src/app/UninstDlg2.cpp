@@ -25,7 +25,7 @@ cUninstDlg2::WorkerProc workerProcedure = UninstallWorker;
 
 cUninstDlg2::cUninstDlg2() = default;
 
-cUninstDlg2::~cUninstDlg2() { AbandonWorkerThread(&workerThread); }
+cUninstDlg2::~cUninstDlg2() { StopWorker(); }
 
 void cUninstDlg2::SetWorkerProcedure(WorkerProc procedure) { workerProcedure = procedure; }
 

@@ -25,7 +25,7 @@ class cUninstDlg2 : public BaseDialog<cUninstDlg2> {
   typedef unsigned(__stdcall* WorkerProc)(void* dialog);
 
   cUninstDlg2();
-  // Ends a worker that still runs (the dialog is gone by then).
+  // Waits for a worker that still runs (the dialog is gone by then).
   ~cUninstDlg2() override;
   cUninstDlg2(const cUninstDlg2&) = delete;
   cUninstDlg2& operator=(const cUninstDlg2&) = delete;
@@ -39,7 +39,7 @@ class cUninstDlg2 : public BaseDialog<cUninstDlg2> {
   // Starts the worker: 1 started, 0 one is still running, -2 its state cannot be read,
   // -3 it could not be created.
   int StartWorker();
-  // Waits up to 3000 ms for the worker, terminates it if it still runs, and forgets it.
+  // Waits for the worker to end and forgets it.
   void StopWorker();
 
   // The worker's thread procedure; UninstallWorker unless a test sets its own (null

@@ -4,8 +4,11 @@
 
 namespace {
 
-// How long a finishing worker is given after its completion message.
-constexpr DWORD kWorkerJoinTimeoutMs = 3000;
+// Handles every message sent to this thread's windows; posted messages stay queued.
+void HandleSentMessages() {
+  MSG message;
+  PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
 
 }  // namespace
 
@@ -35,20 +38,15 @@ int StartWorkerThread(HANDLE* thread, unsigned* threadId, WorkerThreadProc proce
 
 void StopWorkerThread(HANDLE* thread, unsigned* threadId) {
   if (!*thread) return;
-  DWORD code = 0;
-  if (GetExitCodeThread(*thread, &code) && code == STILL_ACTIVE) {
-    WaitForSingleObject(*thread, kWorkerJoinTimeoutMs);
-    if (GetExitCodeThread(*thread, &code) && code == STILL_ACTIVE) TerminateThread(*thread, 0);
+  // Also sound while the process ends after the entry point has returned: the threads
+  // still run then, and a thread that the system has already ended is signalled.
+  HANDLE handles[1] = {*thread};
+  for (;;) {
+    HandleSentMessages();
+    const DWORD woke = MsgWaitForMultipleObjects(1, handles, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (woke != WAIT_OBJECT_0 + 1) break;  // ended (or the handle cannot be waited on)
   }
   CloseHandle(*thread);
   *thread = nullptr;
   *threadId = 0;
-}
-
-void AbandonWorkerThread(HANDLE* thread) {
-  if (!*thread) return;
-  DWORD code = 0;
-  if (!GetExitCodeThread(*thread, &code) || code == STILL_ACTIVE) TerminateThread(*thread, 0);
-  CloseHandle(*thread);
-  *thread = nullptr;
 }

@@ -14,10 +14,10 @@ typedef unsigned(__stdcall* WorkerThreadProc)(void* owner);
 int StartWorkerThread(HANDLE* thread, unsigned* threadId, WorkerThreadProc procedure,
                       void* owner, int* started);
 
-// Joins the thread: waits up to 3000 ms for it to end, then terminates it, and closes
-// the handle. Nothing to do without a thread.
+// Joins the thread: waits for it to end, however long its work takes, and closes the
+// handle. A worker is never cut short: it may be half way through an installation or
+// an update, and only its own end leaves the folders whole. Messages sent to the
+// calling thread's windows are handled while it waits, since a worker writes its log
+// lines with SendMessageA and its progress dialog, owned by the main window, sends it
+// activation messages. Nothing to do without a thread.
 void StopWorkerThread(HANDLE* thread, unsigned* threadId);
-
-// For destructors: a thread still running (or whose state cannot be read) is
-// terminated without waiting; the handle is closed.
-void AbandonWorkerThread(HANDLE* thread);

@@ -43,8 +43,10 @@ unsigned __stdcall WaitingWorker(void*) {
   return 0;
 }
 
-// An uninstall that fails at once: the dialog hears of code 560.
+// An uninstall that fails at once: the dialog hears of code 560. A close posted to the
+// main window while it runs reaches the window first, and is refused.
 unsigned __stdcall FailingUninstall(void* dialog) {
+  PostMessageA(g_mainWindow, WM_CLOSE, 0, 0);
   PostMessageA(static_cast<cUninstDlg2*>(dialog)->hwnd, WM_SETUP_COMPLETE, SETUP_DONE_INSTALL, 560);
   _endthreadex(560);
   return 560;
@@ -483,12 +485,17 @@ TEST_F(WizardTest, OverInstallationStartsTheUpdateOverTheReadMeAndLocksTheSteps)
   EXPECT_EQ(nullptr, window->instDirDlg);
   Screenshot(window->hwnd, "wizard-update.png");
 
-  // While the worker runs, Next and Back do nothing; Cancel still works.
+  // While the worker runs, Next and Back do nothing and "同意しない" cannot close the
+  // window under it.
   EXPECT_FALSE(IsWindowEnabled(window->nextButton));
   EXPECT_FALSE(IsWindowEnabled(window->backButton));
-  EXPECT_TRUE(IsWindowEnabled(window->cancelButton));
+  EXPECT_EQ(std::string("同意しない"), guitest::GetText(window->cancelButton));
+  EXPECT_FALSE(IsWindowEnabled(window->cancelButton));
   Force(ID_BUTTON_NEXT);
   Force(ID_BUTTON_BACK);
+  Force(ID_BUTTON_CANCEL);
+  PumpFor(50);
+  EXPECT_FALSE(WindowGone());
   EXPECT_EQ(2, window->pageIndex);
   EXPECT_EQ(nullptr, window->instDirDlg);
   EXPECT_NE(nullptr, window->readMeDlg);
@@ -510,6 +517,7 @@ TEST_F(WizardTest, UpdateThatCannotStartSaysSoAndLeavesTheReadMePageCurrent) {
   EXPECT_EQ(1, window->pageIndex);
   EXPECT_EQ(0, window->workerStarted);
   EXPECT_TRUE(IsWindowEnabled(window->nextButton));
+  EXPECT_TRUE(IsWindowEnabled(window->cancelButton));  // "同意しない": nothing runs
   EXPECT_FALSE(WindowGone());
 }
 
@@ -527,6 +535,7 @@ TEST_F(WizardTest, InstallationThatCannotStartSaysSoAndLeavesTheConfirmationCurr
   EXPECT_EQ(4, window->pageIndex);
   EXPECT_EQ(0, window->workerStarted);
   EXPECT_TRUE(IsWindowEnabled(window->nextButton));
+  EXPECT_TRUE(IsWindowEnabled(window->cancelButton));
   EXPECT_FALSE(WindowGone());
 }
 
@@ -540,16 +549,20 @@ TEST_F(WizardTest, FinishStartsTheInstallWorkerOnceAndLocksTheSteps) {
   EXPECT_NE(nullptr, window->confirmDlg);  // the summary stays up
   EXPECT_FALSE(IsWindowEnabled(window->nextButton));
   EXPECT_FALSE(IsWindowEnabled(window->backButton));
+  EXPECT_FALSE(IsWindowEnabled(window->cancelButton));
   Force(ID_BUTTON_NEXT);
   Force(ID_BUTTON_BACK);
   Force(ID_BUTTON_BACK);
+  Force(ID_BUTTON_CANCEL);
+  PumpFor(50);
+  EXPECT_FALSE(WindowGone());
   EXPECT_EQ(5, window->pageIndex);
   EXPECT_NE(nullptr, window->confirmDlg);
   EXPECT_EQ(nullptr, window->shortCutDlg);
   EXPECT_EQ(1, workerRuns.load());
-  // Cancel still closes the window.
+  // Once the worker has been joined (as its completion does), Cancel closes the window.
   SetEvent(releaseWorker);
-  WaitForSingleObject(window->workerThread, 5000);
+  window->StopWorker();
   Press(ID_BUTTON_CANCEL);
   EXPECT_TRUE(PumpUntil([&] { return WindowGone(); }, 5000));
 }

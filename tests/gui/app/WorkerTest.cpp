@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "app/ShutdownBlock.h"
 #include "gui/app/AppFixture.h"
 #include "gui/lib/GuiTest.h"
 #include "registry/Reg.h"
@@ -32,10 +33,31 @@ unsigned __stdcall WaitingWorker(void*) {
   return 7;
 }
 
-unsigned __stdcall StubbornWorker(void*) {
+// Longer than the wait the main window once gave a worker before it cut it short.
+constexpr DWORD kPastTheOldLimitMs = 3500;
+const char kSentWhileWaitedFor[] = "sent while waited for";
+
+// A long step, then a log line sent to the interface thread's window as the update
+// worker sends its lines.
+unsigned __stdcall LongWorker(void* context) {
+  auto* owner = static_cast<cSetupMWnd*>(context);
   ++dummyRuns;
-  Sleep(60000);
+  Sleep(kPastTheOldLimitMs);
+  SendMessageA(owner->upPane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kSentWhileWaitedFor));
   return 5;
+}
+
+// The reason given to the system while a log-off or shutdown is refused.
+HWND reasonWindow = nullptr;
+std::wstring reason;
+BOOL WINAPI RecordReason(HWND window, LPCWSTR text) {
+  reasonWindow = window;
+  reason = text;
+  return TRUE;
+}
+BOOL WINAPI ForgetReason(HWND window) {
+  if (window == reasonWindow) reason.clear();
+  return TRUE;
 }
 
 void ForgetUpdateResult() {
@@ -52,9 +74,16 @@ class WorkerTest : public AppFixture {
     AppFixture::SetUp();
     dummyRuns = 0;
     ForgetUpdateResult();
+    releaseWorker = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    reasonWindow = nullptr;
+    reason.clear();
+    SetShutdownReasonFunctions(RecordReason, ForgetReason);
   }
   void TearDown() override {
+    SetEvent(releaseWorker);  // the window's end waits for its worker
     AppFixture::TearDown();
+    SetShutdownReasonFunctions(nullptr, nullptr);
+    CloseHandle(releaseWorker);
     ForgetUpdateResult();
   }
 
@@ -181,7 +210,6 @@ TEST_F(WorkerTest, TimerStartsTheUpdateWorkerOnceAndItsCompletionEndsTheRun) {
 }
 
 TEST_F(WorkerTest, SecondTimerTickAfterTheWorkerStartedDoesNothing) {
-  releaseWorker = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   cSetupMWnd::SetWorkerProcedure(WORKER_UPDATE, WaitingWorker);
   CreateMainWindow("-ai");
   ASSERT_TRUE(PumpUntil([&] { return window->workerStarted == 1; }, 3000));
@@ -192,11 +220,9 @@ TEST_F(WorkerTest, SecondTimerTickAfterTheWorkerStartedDoesNothing) {
   EXPECT_EQ(1, dummyRuns.load());
   SetEvent(releaseWorker);
   window->StopWorker();
-  CloseHandle(releaseWorker);
 }
 
 TEST_F(WorkerTest, StartWorkerRefusesWhileOneRunsAndStopWorkerJoinsIt) {
-  releaseWorker = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, WaitingWorker);
   CreateMainWindow("");
   EXPECT_EQ(1, window->StartWorker(WORKER_INSTALL));
@@ -210,11 +236,10 @@ TEST_F(WorkerTest, StartWorkerRefusesWhileOneRunsAndStopWorkerJoinsIt) {
   // A kind without a thread procedure cannot be started.
   EXPECT_EQ(-3, window->StartWorker(WORKER_UPDATE));
   EXPECT_EQ(-3, window->StartWorker(7));
-  CloseHandle(releaseWorker);
 }
 
-TEST_F(WorkerTest, StopWorkerTerminatesAWorkerThatOutlivesTheWait) {
-  cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, StubbornWorker);
+TEST_F(WorkerTest, StopWorkerWaitsForTheWorkersOwnEndAndHandlesWhatItSends) {
+  cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, LongWorker);
   CreateMainWindow("");
   ASSERT_EQ(1, window->StartWorker(WORKER_INSTALL));
   HANDLE copy = nullptr;
@@ -222,11 +247,55 @@ TEST_F(WorkerTest, StopWorkerTerminatesAWorkerThatOutlivesTheWait) {
                   DUPLICATE_SAME_ACCESS);
   window->StopWorker();
   EXPECT_EQ(nullptr, window->workerThread);
-  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy, 2000));
-  DWORD code = 1;
+  EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(copy, 0));
+  DWORD code = 0;
   GetExitCodeThread(copy, &code);
-  EXPECT_EQ(0u, code);  // terminated with 0, not its own 5
+  EXPECT_EQ(5u, code);  // its own end, not cut short
+  EXPECT_EQ(std::string(kSentWhileWaitedFor), guitest::GetText(window->upPane));
   CloseHandle(copy);
+}
+
+TEST_F(WorkerTest, WhileAWorkerRunsTheWindowRefusesToCloseAndTheSessionToEnd) {
+  cSetupMWnd::SetWorkerProcedure(WORKER_INSTALL, WaitingWorker);
+  HWND main = CreateMainWindow("");
+  ASSERT_NE(nullptr, main);
+  HMENU systemMenu = GetSystemMenu(main, FALSE);
+  auto closeBoxGreyed = [&] {
+    return (GetMenuState(systemMenu, SC_CLOSE, MF_BYCOMMAND) & MF_GRAYED) != 0;
+  };
+  auto sessionMayEnd = [&] { return SendMessageA(main, WM_QUERYENDSESSION, 0, 0) != FALSE; };
+  EXPECT_TRUE(IsWindowEnabled(window->cancelButton));
+  EXPECT_FALSE(closeBoxGreyed());
+  EXPECT_TRUE(sessionMayEnd());
+
+  ASSERT_EQ(1, window->StartWorker(WORKER_INSTALL));
+  EXPECT_FALSE(IsWindowEnabled(window->cancelButton));
+  EXPECT_TRUE(closeBoxGreyed());
+  EXPECT_FALSE(sessionMayEnd());
+  EXPECT_FALSE(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+  EXPECT_EQ(main, reasonWindow);
+  EXPECT_EQ(std::wstring(L"インストール中です"), reason);
+  // The close box, Alt+F4, a sent and a posted close and a forced Cancel: all refused,
+  // and nothing the worker uses is released.
+  SendMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  SendMessageA(main, WM_CLOSE, 0, 0);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  SendMessageA(main, WM_COMMAND, ID_BUTTON_CANCEL, 0);
+  PumpFor(50);
+  EXPECT_FALSE(WindowGone());
+  EXPECT_NE(nullptr, window->reg);
+  EXPECT_NE(nullptr, window->welcomeDlg);
+
+  // Once it has been joined, everything closes as before.
+  SetEvent(releaseWorker);
+  window->StopWorker();
+  EXPECT_TRUE(IsWindowEnabled(window->cancelButton));
+  EXPECT_FALSE(closeBoxGreyed());
+  EXPECT_TRUE(sessionMayEnd());
+  EXPECT_TRUE(reason.empty());
+  SendMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WindowGone());
+  EXPECT_EQ(nullptr, window->reg);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace {
 
 const char kMainClass[] = "MainWindowClass For DHViewSetup";
 const char kLinkName[] = "Dravenholtビューア.lnk";
+const int kProgressBar = 1002;
 
 std::string ShellFolder(int csidl) {
   char path[MAX_PATH] = {};
@@ -47,6 +48,26 @@ struct TextsQuery {
 BOOL CALLBACK CollectTexts(HWND child, LPARAM param) {
   TextsQuery* query = reinterpret_cast<TextsQuery*>(param);
   if (GetDlgCtrlID(child) == query->id) query->texts += guitest::GetText(child);
+  return TRUE;
+}
+
+struct ProgressQuery {
+  DWORD processId;
+  HWND found;
+};
+
+// The install progress dialog: a top-level dialog of the installer with the bar 1002.
+BOOL CALLBACK FindProgressDialog(HWND window, LPARAM param) {
+  ProgressQuery* query = reinterpret_cast<ProgressQuery*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  char className[16] = {};
+  GetClassNameA(window, className, sizeof className);
+  if (owner == query->processId && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0 &&
+      guitest::FindControl(window, kProgressBar) != nullptr) {
+    query->found = window;
+    return FALSE;
+  }
   return TRUE;
 }
 
@@ -167,17 +188,42 @@ void SetupE2ETest::Shot(const char* name) {
   EXPECT_TRUE(guitest::SaveScreenshot(nullptr, guitest::ScreenshotPath(name).c_str())) << name;
 }
 
-void SetupE2ETest::InstallFromWelcome(const char* shotPrefix) {
+void SetupE2ETest::TryToCloseWhileWorking() {
+  ProgressQuery query{setup_.Id(), nullptr};
+  ASSERT_TRUE(Eventually(
+      [&] {
+        EnumWindows(FindProgressDialog, reinterpret_cast<LPARAM>(&query));
+        return query.found != nullptr;
+      },
+      kWorkTimeoutMs))
+      << "no progress dialog";
+  HWND cancel = guitest::FindControl(main_, kCancel);  // none in "-ai" mode
+  if (cancel != nullptr) {
+    EXPECT_FALSE(IsWindowEnabled(cancel));
+  }
+  DWORD_PTR sessionMayEnd = TRUE;
+  EXPECT_NE(0, SendMessageTimeoutA(main_, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                   SMTO_ABORTIFHUNG, kStepTimeoutMs, &sessionMayEnd));
+  EXPECT_EQ(static_cast<DWORD_PTR>(FALSE), sessionMayEnd);
+  // What the close box sends, then a plain close.
+  ASSERT_TRUE(PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0));
+  ASSERT_TRUE(PostMessageA(main_, WM_CLOSE, 0, 0));
+  // The worker ends its progress dialog before it posts its completion: with the dialog
+  // still there, both closes are queued ahead of the completion.
+  ASSERT_TRUE(IsWindow(query.found)) << "the work ended before the closes were posted";
+}
+
+void SetupE2ETest::InstallFromWelcome(const char* shotPrefix, bool closeWhileWorking) {
   auto shot = [&](const char* page) {
     if (shotPrefix != nullptr) Shot((std::string(shotPrefix) + page).c_str());
   };
   ASSERT_NO_FATAL_FAILURE(WaitForWelcome());
   shot("-1-welcome.png");
   ASSERT_NO_FATAL_FAILURE(Click(kNext));
-  ASSERT_NO_FATAL_FAILURE(InstallFromReadMe(shotPrefix));
+  ASSERT_NO_FATAL_FAILURE(InstallFromReadMe(shotPrefix, closeWhileWorking));
 }
 
-void SetupE2ETest::InstallFromReadMe(const char* shotPrefix) {
+void SetupE2ETest::InstallFromReadMe(const char* shotPrefix, bool closeWhileWorking) {
   auto shot = [&](const char* page) {
     if (shotPrefix != nullptr) Shot((std::string(shotPrefix) + page).c_str());
   };
@@ -203,6 +249,9 @@ void SetupE2ETest::InstallFromReadMe(const char* shotPrefix) {
             guitest::GetText(guitest::FindControl(main_, kText)));
   shot("-5-confirm.png");
   ASSERT_NO_FATAL_FAILURE(Click(kNext));
+  if (closeWhileWorking) {
+    ASSERT_NO_FATAL_FAILURE(TryToCloseWhileWorking());
+  }
 
   guitest::MessageBoxInfo done = WaitForBox(kWorkTimeoutMs);
   ASSERT_NE(nullptr, done.hwnd);
@@ -220,9 +269,9 @@ std::string SetupE2ETest::TextsOf(int id) {
   return query.texts;
 }
 
-void SetupE2ETest::InstallFresh(const char* shotPrefix) {
+void SetupE2ETest::InstallFresh(const char* shotPrefix, bool closeWhileWorking) {
   ASSERT_NO_FATAL_FAILURE(StartSetup(nullptr));
-  ASSERT_NO_FATAL_FAILURE(InstallFromWelcome(shotPrefix));
+  ASSERT_NO_FATAL_FAILURE(InstallFromWelcome(shotPrefix, closeWhileWorking));
   ASSERT_TRUE(dhtest::PathExists(ViewerDir() + "\\Uninst.dat")) << "no installation";
 }
 

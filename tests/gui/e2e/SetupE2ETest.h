@@ -63,17 +63,23 @@ class SetupE2ETest : public ::testing::Test {
   // The texts of every control `id` in the main window, one after the other (the update
   // display's log and a read-me page below it share the id).
   std::string TextsOf(int id);
+  // Once a worker's progress dialog shows: checks that Cancel (when there is one) is
+  // disabled and a log-off is refused, then clicks the close box and posts WM_CLOSE
+  // while the worker is certain to run still, so that both reach the window before the
+  // worker's completion. The caller then sees the run end as it would have.
+  void TryToCloseWhileWorking();
 
   // From the welcome page on: read-me, default folder, both shortcut boxes, "完了", and
   // the final "インストール完了しました"; the installer has closed with 0 when it
   // returns. With shotPrefix, every page and the final box are saved as
-  // PREFIX-1-welcome.png and so on.
-  void InstallFromWelcome(const char* shotPrefix = nullptr);
+  // PREFIX-1-welcome.png and so on; with closeWhileWorking, TryToCloseWhileWorking runs
+  // during the installation.
+  void InstallFromWelcome(const char* shotPrefix = nullptr, bool closeWhileWorking = false);
   // The same from the read-me page on; the installer says it makes the folder only when
   // the folder is missing.
-  void InstallFromReadMe(const char* shotPrefix = nullptr);
+  void InstallFromReadMe(const char* shotPrefix = nullptr, bool closeWhileWorking = false);
   // A whole fresh installation from the start of the installer to its end.
-  void InstallFresh(const char* shotPrefix = nullptr);
+  void InstallFresh(const char* shotPrefix = nullptr, bool closeWhileWorking = false);
 
   guitest::ChildProcess setup_;
   HWND main_ = nullptr;

@@ -80,12 +80,15 @@ TEST_F(UpdateE2ETest, AiWithoutAnInstallationReports200AndRecordsTheFailure) {
   EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
-TEST_F(UpdateE2ETest, AiUpdateOfAnOlderVersionEndsIn520WithTheFoldersRestored) {
+// The close box, the only control of the viewer's update, and a posted close are
+// ignored while the update runs: it ends as it would have.
+TEST_F(UpdateE2ETest, AiUpdateOfAnOlderVersionIgnoresClosesAndEndsIn520WithTheFoldersRestored) {
   ASSERT_NO_FATAL_FAILURE(InstallFresh());
   ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.0.3.9000"));
   ASSERT_NO_FATAL_FAILURE(SnapshotInstallation());
 
   ASSERT_NO_FATAL_FAILURE(StartSetup("-ai"));
+  ASSERT_NO_FATAL_FAILURE(TryToCloseWhileWorking());
   ASSERT_NO_FATAL_FAILURE(ExpectFailureWith520("e2e-update-ai-520.png"));
 
   ExpectInstallationRestored();
@@ -99,7 +102,8 @@ TEST_F(UpdateE2ETest, AiUpdateOfAnOlderVersionEndsIn520WithTheFoldersRestored) {
   EXPECT_FALSE(ReadText(HKEY_CURRENT_USER, kSettingsKey, "Version", &version));
 }
 
-TEST_F(UpdateE2ETest, InteractiveOverInstallationEndsIn520WithTheFoldersRestored) {
+// "同意しない" is disabled under the running update, and closes are ignored.
+TEST_F(UpdateE2ETest, InteractiveOverInstallationIgnoresClosesAndEndsIn520WithTheFoldersRestored) {
   ASSERT_NO_FATAL_FAILURE(InstallFresh());
   ASSERT_NO_FATAL_FAILURE(SnapshotInstallation());
 
@@ -111,6 +115,8 @@ TEST_F(UpdateE2ETest, InteractiveOverInstallationEndsIn520WithTheFoldersRestored
       "確認", IDYES));
   ASSERT_NO_FATAL_FAILURE(WaitForReadMe());
   ASSERT_NO_FATAL_FAILURE(Click(kNext));
+  ASSERT_NO_FATAL_FAILURE(TryToCloseWhileWorking());
+  EXPECT_EQ(std::string("同意しない"), guitest::GetText(guitest::FindControl(main_, kCancel)));
   ASSERT_NO_FATAL_FAILURE(ExpectFailureWith520("e2e-update-interactive-520.png"));
 
   ExpectInstallationRestored();

@@ -70,8 +70,10 @@ std::string Text(HKEY root, const char* key, const char* name) {
 
 class WizardE2ETest : public SetupE2ETest {};
 
-TEST_F(WizardE2ETest, FreshInstallationThroughEveryPageInstallsFilesLinksAndRegistry) {
-  ASSERT_NO_FATAL_FAILURE(InstallFresh("e2e-wizard"));
+// The close box and a posted close during the installation are ignored: it runs to its
+// end and installs everything.
+TEST_F(WizardE2ETest, FreshInstallationThroughEveryPageIgnoresClosesAndInstallsFilesLinksAndRegistry) {
+  ASSERT_NO_FATAL_FAILURE(InstallFresh("e2e-wizard", true));
   const ExpectedPayload payload = ReadExpectedPayload();
   ASSERT_FALSE(payload.programFiles.empty());
   ASSERT_FALSE(payload.appData.empty());
