@@ -23,7 +23,7 @@ int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
   try {
     mainWindow.SetCommandLine(commandLine);
 
-    // The handle stays open for the life of the process; the system releases it.
+    // The handle stays open while the program runs; the system releases it at exit.
     HANDLE mutex = CreateMutexA(nullptr, TRUE, kMutexName);
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
       if (mutex) CloseHandle(mutex);

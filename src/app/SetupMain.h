@@ -15,5 +15,6 @@ void ShowUnexpectedFailure();
 
 // Refuses a second instance, starts the common controls and GDI+, creates the main
 // window and runs the message loop until WM_QUIT. A main window that cannot be created
-// is said ("警告") and ends the run with kExitNoMainWindow, the mutex released.
+// is reported in a "警告" box and ends the run with kExitNoMainWindow, the mutex
+// released.
 int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine);
