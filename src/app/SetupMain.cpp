@@ -5,6 +5,7 @@
 #include "app/GdiPlusInit.h"
 #include "app/InstallWorker.h"
 #include "app/SetupMWnd.h"
+#include "app/StartRecovery.h"
 #include "app/UpdateWorker.h"
 #include "res/Captions.h"
 
@@ -32,6 +33,9 @@ int RunSetup(cSetupMWnd& mainWindow, HINSTANCE instance, LPCSTR commandLine) {
     }
 
     InitCommonControls();
+    // Only this one instance may touch the installation: after the single-instance
+    // check, before anything else of the run.
+    RecoverUpdateAtStart();
 
     cGDIPlusInit gdiplus;
     if (gdiplus.GetStatus() != 0) {

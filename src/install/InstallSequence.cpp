@@ -57,8 +57,27 @@ struct InstallPaths {
   morstd::cMorString desktopShortcut;
 };
 
-void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker makeShortcut) {
-  const InstallPaths paths(plan);
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+// What this run put outside the viewer folders, for the cleanup after a failure.
+struct MadeOutside {
+  bool startMenuFolder = false;    // the Start-menu folder did not exist before
+  bool startMenuShortcut = false;  // the link is this run's (written, or new and half made)
+  bool desktopShortcut = false;
+};
+
+// Makes one link; `made` tells the cleanup whether the file there is this run's.
+bool MakeLink(ShortcutMaker makeShortcut, const char* link, const InstallPaths& paths,
+              bool* made) {
+  const bool existed = Exists(link);
+  const bool ok =
+      makeShortcut(link, paths.shortcutTarget.GetData(), paths.workingFolder.GetData()) != 0;
+  *made = ok || !existed;
+  return ok;
+}
+
+void Install(const InstallPlan& plan, const InstallPaths& paths, cProgressSink* progress,
+             ShortcutMaker makeShortcut, MadeOutside* made) {
   const int total = InstallStepCount(plan);
 
   if (plan.createInstallDir) CheckExistDir(plan.installDir, kCreateMissing);
@@ -85,17 +104,18 @@ void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker mak
   progress->SetProgress(StepPercent(++step, total), kStepRecord);
 
   if (plan.addStartMenu) {
+    made->startMenuFolder = !PathIsDirectoryA(paths.startMenuFolder.GetData());
     CheckExistDir(paths.startMenuFolder.GetData(), kCreateMissing);
-    if (!makeShortcut(paths.startMenuShortcut.GetData(), paths.shortcutTarget.GetData(),
-                      paths.workingFolder.GetData())) {
+    if (!MakeLink(makeShortcut, paths.startMenuShortcut.GetData(), paths,
+                  &made->startMenuShortcut)) {
       throw kInstallStartMenuFailed;
     }
     progress->SetProgress(StepPercent(++step, total), kStepStartMenu);
     Sleep(kShortcutPauseMs);
   }
   if (plan.addDesktop) {
-    if (!makeShortcut(paths.desktopShortcut.GetData(), paths.shortcutTarget.GetData(),
-                      paths.workingFolder.GetData())) {
+    if (!MakeLink(makeShortcut, paths.desktopShortcut.GetData(), paths,
+                  &made->desktopShortcut)) {
       throw kInstallDesktopFailed;
     }
     progress->SetProgress(StepPercent(++step, total), kStepDesktop);
@@ -119,6 +139,14 @@ void DeleteTree(const char* folder) {
   operation.pFrom = list;
   operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOERRORUI;
   SHFileOperationA(&operation);
+}
+
+// The links of a failed installation would point at a viewer that is gone. A
+// Start-menu folder that was there before stays, and so does one that holds more.
+void RemoveMadeOutside(const InstallPaths& paths, const MadeOutside& made) {
+  if (made.startMenuShortcut) DeleteFileA(paths.startMenuShortcut.GetData());
+  if (made.desktopShortcut) DeleteFileA(paths.desktopShortcut.GetData());
+  if (made.startMenuFolder) RemoveDirectoryA(paths.startMenuFolder.GetData());
 }
 
 void RemoveViewerFolder(const char* parent) {
@@ -149,12 +177,19 @@ int RemoveInstalledFolders(const char* installDir, const char* appDataDir) {
 int RunInstallSequence(const InstallPlan& plan, cProgressSink* progress,
                        ShortcutMaker makeShortcut) {
   int code = 0;
+  MadeOutside made;
   try {
     if (!progress) throw kInstallNoProgress;
     // Without a registry object nothing could be recorded: the registry step fails.
     if (!plan.reg) throw kInstallRegistryFailed;
-    Install(plan, progress, makeShortcut ? makeShortcut : CreateShortcut);
-    return 0;
+    const InstallPaths paths(plan);
+    try {
+      Install(plan, paths, progress, makeShortcut ? makeShortcut : CreateShortcut, &made);
+      return 0;
+    } catch (...) {
+      RemoveMadeOutside(paths, made);
+      throw;
+    }
   } catch (int failure) {
     code = failure;
   } catch (...) {

@@ -1,7 +1,8 @@
 // The fresh installation as one sequence: folders, the payload's files, the uninstall
 // record, the chosen shortcuts and the registry, with its progress shown step by step.
-// On failure the viewer folders and the registry entries are removed again; shortcuts
-// already made stay. The install worker runs it on its own thread.
+// On failure the viewer folders, the shortcuts it made, a Start-menu folder it made
+// (once empty) and the registry entries are removed again; a folder that was there
+// before stays. The install worker runs it on its own thread.
 #pragma once
 
 #include "install/Shortcut.h"

@@ -140,13 +140,18 @@ int cReg::SaveVersionInfo(HANDLE transaction) {
 int cReg::RemoveAll() {
   // The settings key goes with its subtree; its parents only once nothing else of
   // the vendor's is left in them.
+  // A key gone already counts as gone: a removal cut short leaves the rest of the
+  // chain to the next one.
+  const auto gone = [](LSTATUS status) {
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+  };
   int settingsGone = 0;
-  if (RegDeleteTreeA(kSettingsKey.root, kSettingsKey.path) == ERROR_SUCCESS) {
+  if (gone(RegDeleteTreeA(kSettingsKey.root, kSettingsKey.path))) {
     char parent[MAX_PATH];
     lstrcpynA(parent, kSettingsKey.path, sizeof parent);
     char* cut = std::strrchr(parent, '\\');
     if (cut) *cut = '\0';
-    if (cut && RegDeleteKeyA(kSettingsKey.root, parent) == ERROR_SUCCESS) {
+    if (cut && gone(RegDeleteKeyA(kSettingsKey.root, parent))) {
       settingsGone = 1;
       cut = std::strrchr(parent, '\\');
       if (cut) {

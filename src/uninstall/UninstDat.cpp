@@ -121,10 +121,14 @@ int cUninstDat::Save(const char* folder, int32_t startMenuShortcut, int32_t desk
     if (header.dataSize > 0 &&
         !WriteExactly(file.Get(), names.GetData(), static_cast<DWORD>(header.dataSize)))
       throw kNamesUnwritten;
+    if (!FlushFileBuffers(file.Get())) throw kNamesUnwritten;
     file.Close();
-    // The old record goes only once the new one is wholly on disk.
-    if (!DeleteFileA(final.GetData())) throw kNoRecordToReplace;
-    if (!MoveFileA(temporary.GetData(), final.GetData())) throw kMoveFailed;
+    // The new record takes the old one's place in one step, once it is wholly on the
+    // disk: whenever the power goes, one whole record is under the name.
+    if (GetFileAttributesA(final.GetData()) == INVALID_FILE_ATTRIBUTES) throw kNoRecordToReplace;
+    if (!MoveFileExA(temporary.GetData(), final.GetData(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      throw kMoveFailed;
   });
 }
 

@@ -26,10 +26,11 @@ class cUninstDat {
   // (cannot read the names), 150 (the entry count does not fit the name area), 99980
   // (anything else). The names change only once the whole area is read.
   int Load(const char* folder);
-  // Writes the names and the flags to "<folder>\@Uninst.dat", then replaces
-  // "<folder>\Uninst.dat" with it. 1 on success; 0 with 100 (cannot create), 105 and
-  // 110 (cannot write header, names), 115 (no record to replace: the temporary file
-  // stays), 116 (cannot move), 99999 (anything else).
+  // Writes the names and the flags to "<folder>\@Uninst.dat", flushes it, then lets it
+  // take the place of "<folder>\Uninst.dat" in one step (never deleting the old one
+  // first). 1 on success; 0 with 100 (cannot create), 105 and 110 (cannot write or
+  // flush header, names), 115 (no record to replace: the temporary file stays), 116
+  // (cannot move: the old record stays), 99999 (anything else).
   int Save(const char* folder, int32_t startMenuShortcut, int32_t desktopShortcut);
   // Takes in the names of an update: folders first, deepest first (so each comes
   // before its parent), then this record's files, then new files. 0 with 99970 when

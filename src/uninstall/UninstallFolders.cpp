@@ -51,7 +51,8 @@ int DeleteTree(const char* path, HWND owner) {
 }
 
 int DeleteContents(const char* contentsDir, HWND owner) {
-  if (!DeleteTree(contentsDir, owner)) return 0;
+  if (!contentsDir) return 0;
+  const int deleted = DeleteTree(contentsDir, owner);
   char parent[MAX_PATH] = {};
   lstrcpynA(parent, contentsDir, MAX_PATH);
   // "…\contents\" names the same folder as "…\contents".
@@ -62,8 +63,10 @@ int DeleteContents(const char* contentsDir, HWND owner) {
   }
   if (!cut) return 0;
   *cut = '\0';
-  RemoveDirectoryA(parent);  // only once nothing else is left in it
-  return 1;
+  // Only once nothing else is left in it; also when the contents were gone already
+  // (an uninstallation cut short after it had removed them).
+  RemoveDirectoryA(parent);
+  return deleted;
 }
 
 int GetProgramsFolder(char* path, HWND owner) {

@@ -38,31 +38,47 @@ class UninstallRun {
     std::memset(&header, 0, sizeof header);
   }
 
+  // An uninstallation cut short (power loss, a killed process) is finished by the next
+  // one: the record goes only after the files and folders it lists, so a missing record
+  // means they are gone already; and the registry data, which tell the next start that
+  // something is installed, go last.
   void Run() {
-    if (!ReadUninstallInfo(target)) throw kNoRegistryData;
+    if (!ReadUninstallInfo(target)) {
+      // Incomplete registry data are what an uninstallation cut short in its last
+      // step leaves; there is nothing else left to remove.
+      reg->RemoveAll();
+      throw kNoRegistryData;
+    }
     log->AppendLog("レジストリよりアンインストール情報\r\n");
     morstd::cMorString record;
     record.Format("%s\\%s", target->installLocation.GetData(), kUninstRecordName);
-    if (!GetUninstData(record.GetData(), &entries, log, &header)) throw kNoRecord;
-    log->AppendLog("ファイルよりアンインストール情報\r\n");
-
-    DeleteFiles();
-    RemoveFolders();
-    DeleteFileA(record.GetData());
-    log->AppendLog("%s 消去\r\n", record.GetData());
+    if (!RecordIsGone(record.GetData())) {
+      if (!GetUninstData(record.GetData(), &entries, log, &header)) throw kNoRecord;
+      log->AppendLog("ファイルよりアンインストール情報\r\n");
+      DeleteFiles();
+      RemoveFolders();
+      DeleteFileA(record.GetData());
+      log->AppendLog("%s 消去\r\n", record.GetData());
+    }
 
     RemoveShortcuts();
     RemoveUserData();
-    log->AppendLog("レジストリ情報削除開始\r\n");
-    if (reg->RemoveAll()) log->AppendLog("レジストリ情報削除完了\r\n");
-
     work.Format("%s\\%s", target->appDataDir.GetData(), kDataFile);
     DeleteFileA(work.GetData());
     DeleteTree(target->appDataDir.GetData(), owner);
+    log->AppendLog("レジストリ情報削除開始\r\n");
+    if (reg->RemoveAll()) log->AppendLog("レジストリ情報削除完了\r\n");
     log->AppendLog("アンインストール完了\r\n");
   }
 
  private:
+  // No record where the registry says the viewer is, while its folder is there: an
+  // earlier uninstallation deleted it after everything it listed.
+  static bool RecordIsGone(const char* record) {
+    if (GetFileAttributesA(record) != INVALID_FILE_ATTRIBUTES) return false;
+    return GetLastError() == ERROR_FILE_NOT_FOUND;
+  }
+
   void DeleteFiles() {
     for (int i = 0; i < entries.GetCount(); ++i) {
       if (TakeEntry(entries.GetAt(i), &work)) continue;

@@ -40,7 +40,9 @@ class cUpdateFile {
   // 250, 255, 260, 265, 270, 275, 280, 99960.
   int GetSetupInfo(morstd::cMorString* text);
   // Copies the install folder, "<appDataDir>\Collections" and "<appDataDir>\Model" into
-  // the backup folder, then loads the installed uninstall record: 330, 335, 345, 350,
+  // the backup folder, loads the installed uninstall record, then writes the backup
+  // folder's marker with recordedVersion: 330, 335 (also: the marker of an update cut
+  // short is there, whose backup must not be touched), 340 (no marker), 345, 350,
   // 355, 99930.
   int Backup();
   // The patch's deletions over the installed record's names; single deletions may fail
@@ -54,11 +56,21 @@ class cUpdateFile {
   // make their missing parents: 800 for a path too long to walk, 810 when a folder
   // cannot be made.
   int InstallFiles(int* step, cProgressSink* progress, int total);
-  // Removes the three backups, keeping the backup folder: 500, 505, 99920.
+  // Removes the marker and the three backups, keeping the backup folder: 500, 505,
+  // 99920.
   int DeleteBackups();
-  // Moves the three backups back over the installed folders: 700, 710, 715, 99900. An
-  // installed folder whose backup is missing is left as it is (and the step fails).
-  int Rollback();
+  // Moves the three backups back over the installed folders, each damaged folder set
+  // aside until its backup is in, then removes the marker: 700, 710, 715, 99900. An
+  // installed folder whose backup is missing is left as it is (and the step fails),
+  // unless `resuming` a rollback cut short, which has already moved that one back.
+  int Rollback(bool resuming = false);
+  // The update has passed its point of no return: the backups are no longer the only
+  // good copy. 1, or 0 when the marker cannot be removed.
+  int RemoveMarker();
+  // 1 when the backup folder holds the marker of an update not yet ended, with the
+  // version recorded before it into `version` (empty when the marker was cut off
+  // before its text was whole); 0 without a marker.
+  static int ReadMarker(morstd::cMorString* version);
   // Removes the backup folder itself: 500, 505, 99920.
   int DeleteTemp();
   // The text for lastError ("%s(30%d)" for grouped codes), or null for a code of no one's.
@@ -77,13 +89,14 @@ class cUpdateFile {
   cUninstDat uninstDat;           // the installed record, loaded by Backup
   const char* installLocation = nullptr;  // not owned; set by the update worker from cReg
   const char* appDataDir = nullptr;       // not owned; likewise
+  const char* recordedVersion = nullptr;  // not owned; the version before the update
   int32_t lastError = 0;
 
  private:
   int DecryptData(const morstd::cMorBinary& image);
   int GetFreeSpace(const char* path);
   int BackupFolder(const char* path);
-  int RestoreFolder(const char* path);
+  int RestoreFolder(const char* path, bool resuming);
   int DeleteFolder(const char* path);
 
   morstd::cMorString message;  // the text GetErrorMessage returned last

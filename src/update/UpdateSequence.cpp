@@ -81,6 +81,7 @@ class UpdateRun {
     if (!reg->LoadInstallInfo()) FailWith(reg->GetErrorMessage(), kUpdateNoRecord);
     files.installLocation = reg->installLocation.GetData();
     files.appDataDir = reg->appDataDir.GetData();
+    files.recordedVersion = reg->installedVersion;
     Line(kRecordRead, kLineEnd);
     progress->SetProgress(0, kRecordRead);
 
@@ -133,6 +134,9 @@ class UpdateRun {
     NextStep(kCommandsTaken);
 
     if (!reg->ExecuteRegistryCommands()) FailWith(reg->GetErrorMessage(), kUpdateRegistryFailed);
+    // The point of no return: the new files are in place and recorded, so the backups
+    // are no longer the copy to go back to.
+    files.RemoveMarker();
     Line(kRegistryDone, kLineEnd);
     NextStep(kRegistryDone);
 

@@ -258,6 +258,18 @@ TEST(FilesContract, MoveFilesAndFolders) {
   EXPECT_FALSE(MoveFileA(from.c_str(), dir.Child("no\\x.txt").c_str()));
   EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
 
+  // Only when asked, a file takes another's place in one step; never a folder's.
+  EXPECT_FALSE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+  ASSERT_TRUE(MoveFileExA(from.c_str(), to.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(from.c_str()));
+  EXPECT_EQ("other", ReadAll(to));
+  ASSERT_TRUE(WriteFileBytes(from, "other"));
+  ASSERT_TRUE(CreateDirectoryA(dir.Child("folder").c_str(), nullptr));
+  EXPECT_FALSE(MoveFileExA(from.c_str(), dir.Child("folder").c_str(), MOVEFILE_REPLACE_EXISTING));
+  EXPECT_EQ("other", ReadAll(from));
+
   // A folder moves with what it holds.
   ASSERT_TRUE(CreateDirectoryA(dir.Child("tree").c_str(), nullptr));
   ASSERT_TRUE(MoveFileA(from.c_str(), dir.Child("tree\\inner.txt").c_str()));

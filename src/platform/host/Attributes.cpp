@@ -44,6 +44,7 @@ DWORD GetFileAttributesA(LPCSTR lpFileName) {
 BOOL SetFileAttributesA(LPCSTR lpFileName, DWORD dwFileAttributes) {
   DWORD error = 0;
   if (hostwin::FailNow("SetFileAttributesA", lpFileName, &error)) return FailWith(error, FALSE);
+  if (hostwin::CrashNow("SetFileAttributesA", lpFileName, &error)) return FailWith(error, FALSE);
   std::lock_guard<std::mutex> guard(hostwin::Sandbox::Instance().Lock());
   FileTarget target;
   if (!FileTarget::Find(lpFileName, hostwin::WinPath::Check::kPlain, &target, &error))

@@ -18,7 +18,19 @@ struct FaultState {
   std::mutex lock;  // workers of the sequences under test may call from a second thread
   std::vector<ActiveFault> faults;
   std::map<std::string, int> calls;
+  // The crash switch.
+  int crashAt = 0;
+  int mutations = 0;
+  bool frozen = false;
+  std::string crashedCall;
 };
+
+void PowerOnLocked(FaultState& state) {
+  state.crashAt = 0;
+  state.mutations = 0;
+  state.frozen = false;
+  state.crashedCall.clear();
+}
 
 FaultState& State() {
   static FaultState state;
@@ -45,6 +57,45 @@ void ClearFaults() {
   std::lock_guard<std::mutex> guard(State().lock);
   State().faults.clear();
   State().calls.clear();
+  PowerOnLocked(State());
+}
+
+void CrashAtMutation(int nth) {
+  std::lock_guard<std::mutex> guard(State().lock);
+  State().crashAt = nth;
+}
+
+bool Crashed() {
+  std::lock_guard<std::mutex> guard(State().lock);
+  return State().frozen;
+}
+
+std::string CrashedCall() {
+  std::lock_guard<std::mutex> guard(State().lock);
+  return State().crashedCall;
+}
+
+int MutationCount() {
+  std::lock_guard<std::mutex> guard(State().lock);
+  return State().mutations;
+}
+
+void PowerOn() {
+  std::lock_guard<std::mutex> guard(State().lock);
+  PowerOnLocked(State());
+}
+
+bool CrashNow(const char* function, const char* argument, DWORD* error) {
+  std::lock_guard<std::mutex> guard(State().lock);
+  FaultState& state = State();
+  ++state.mutations;
+  if (!state.frozen && state.crashAt > 0 && state.mutations == state.crashAt) {
+    state.frozen = true;
+    state.crashedCall = std::string(function) + " " + (argument ? argument : "");
+  }
+  if (!state.frozen) return false;
+  if (error) *error = ERROR_NOT_READY;
+  return true;
 }
 
 int CallCount(const std::string& function) {

@@ -32,6 +32,28 @@ bool FailNow(const char* function, const char* argument, DWORD* error);
 // with an argument matches when any of them equals it. Null entries are skipped.
 bool FailNow(const char* function, std::initializer_list<const char*> arguments, DWORD* error);
 
+// The crash switch: the simulated machine loses power at the nth mutating call (a
+// file created, written, flushed, deleted, moved or copied; a folder made or removed;
+// an attribute set; a registry key made or deleted, a value set or deleted, a
+// transaction committed). That call does not happen, and from then on every mutating
+// call fails with ERROR_NOT_READY without touching anything, so the files and the
+// registry stay frozen as they stood (a transaction not yet committed is lost) while
+// the sequence under test runs out its own failure paths. Reading still works, so the
+// test can look. PowerOn is the next start: nothing is frozen any more, the switch is
+// off and the count starts again. ClearFaults (and ResetAll) does the same.
+void CrashAtMutation(int nth);
+bool Crashed();
+// The call the power was lost at, as "function argument"; empty before a crash.
+std::string CrashedCall();
+// The mutating calls since the last PowerOn or ClearFaults, the lost one included:
+// counted over a whole run, the crash points the run has.
+int MutationCount();
+void PowerOn();
+
+// For the layer's mutating functions, after FailNow: counts the call and returns true,
+// with ERROR_NOT_READY, when it must not happen (the power is lost at it or was lost).
+bool CrashNow(const char* function, const char* argument, DWORD* error);
+
 // Resets every area of the layer (faults, files sandbox, message journal, registry...)
 // to its initial state. Each area registers its reset once, at start-up.
 void ResetAll();

@@ -76,6 +76,7 @@ bool CopyContents(const std::string& from, const struct stat& info, const std::s
 BOOL DeleteFileA(LPCSTR lpFileName) {
   DWORD error = 0;
   if (hostwin::FailNow("DeleteFileA", lpFileName, &error)) return FailWith(error, FALSE);
+  if (hostwin::CrashNow("DeleteFileA", lpFileName, &error)) return FailWith(error, FALSE);
   std::lock_guard<std::mutex> guard(hostwin::Sandbox::Instance().Lock());
   FileTarget target;
   if (!FileTarget::Find(lpFileName, hostwin::WinPath::Check::kPlain, &target, &error))
@@ -92,10 +93,15 @@ BOOL DeleteFileA(LPCSTR lpFileName) {
   return TRUE;
 }
 
-// Fault injection matches the existing name.
-BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+namespace {
+
+// MoveFileA and MoveFileExA: a rename inside the sandbox. With MOVEFILE_REPLACE_EXISTING
+// a file may take the place of another file (never of a folder); the rename replaces
+// it in one step, so at every moment one of the two is under the name.
+BOOL MoveOne(const char* function, LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD flags) {
   DWORD error = 0;
-  if (hostwin::FailNow("MoveFileA", lpExistingFileName, &error)) return FailWith(error, FALSE);
+  if (hostwin::FailNow(function, lpExistingFileName, &error)) return FailWith(error, FALSE);
+  if (hostwin::CrashNow(function, lpExistingFileName, &error)) return FailWith(error, FALSE);
   std::lock_guard<std::mutex> guard(hostwin::Sandbox::Instance().Lock());
   FileTarget from, to;
   if (!FileTarget::Find(lpExistingFileName, hostwin::WinPath::Check::kPlain, &from, &error))
@@ -108,7 +114,14 @@ BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
   // Renaming to the same name in another case is a rename, not a collision.
   const bool sameEntry = to.Exists() && SameFile(to.where.info, from.where.info) &&
                          to.LinuxFolder() == from.LinuxFolder();
-  if (to.Exists() && !sameEntry) return FailWith(ERROR_ALREADY_EXISTS, FALSE);
+  if (to.Exists() && !sameEntry) {
+    if (!(flags & MOVEFILE_REPLACE_EXISTING)) return FailWith(ERROR_ALREADY_EXISTS, FALSE);
+    if (to.IsFolder() || from.IsFolder()) return FailWith(ERROR_ACCESS_DENIED, FALSE);
+    const struct stat& old = to.where.info;
+    if (hostwin::DosAttributes::IsReadOnly(old)) return FailWith(ERROR_ACCESS_DENIED, FALSE);
+    if (FileObject::OpenWithoutShare(old.st_dev, old.st_ino, FILE_SHARE_DELETE))
+      return FailWith(ERROR_SHARING_VIOLATION, FALSE);
+  }
 
   const struct stat& info = from.where.info;
   if (from.IsFile() && FileObject::OpenWithoutShare(info.st_dev, info.st_ino, FILE_SHARE_DELETE))
@@ -122,16 +135,35 @@ BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
       return FailWith(ERROR_INVALID_PARAMETER, FALSE);
     if (to.path.Drive() != from.path.Drive()) return FailWith(ERROR_NOT_SAME_DEVICE, FALSE);
   }
-  const std::string destination = to.LinuxFolder() + "/" + to.path.Leaf();
+  // The replaced file keeps the name it is stored under.
+  const std::string destination = to.Exists() && !sameEntry
+                                      ? to.where.linuxPath
+                                      : to.LinuxFolder() + "/" + to.path.Leaf();
   if (rename(from.where.linuxPath.c_str(), destination.c_str()) != 0)
     return FailWith(hostwin::Sandbox::ErrorFromErrno(errno), FALSE);
   return TRUE;
+}
+
+}  // namespace
+
+// Fault injection matches the existing name.
+BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName) {
+  return MoveOne("MoveFileA", lpExistingFileName, lpNewFileName, 0);
+}
+
+// Replacing and writing through only; the sandbox has nothing to wait for, and moves
+// that copy or wait for a restart are not the layer's.
+BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+  if (dwFlags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return FailWith(ERROR_INVALID_PARAMETER, FALSE);
+  return MoveOne("MoveFileExA", lpExistingFileName, lpNewFileName, dwFlags);
 }
 
 // Fault injection matches the existing name.
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists) {
   DWORD error = 0;
   if (hostwin::FailNow("CopyFileA", lpExistingFileName, &error)) return FailWith(error, FALSE);
+  if (hostwin::CrashNow("CopyFileA", lpExistingFileName, &error)) return FailWith(error, FALSE);
   std::lock_guard<std::mutex> guard(hostwin::Sandbox::Instance().Lock());
   FileTarget from, to;
   if (!FileTarget::Find(lpExistingFileName, hostwin::WinPath::Check::kPlain, &from, &error))

@@ -33,6 +33,13 @@ std::shared_ptr<FileObject> FileFor(const char* function, HANDLE handle, DWORD* 
   return file;
 }
 
+// The same for a call that changes the file: it is a crash point too.
+std::shared_ptr<FileObject> FileForChange(const char* function, HANDLE handle, DWORD* error) {
+  auto file = FileFor(function, handle, error);
+  if (file && hostwin::CrashNow(function, file->FaultArgument().c_str(), error)) return nullptr;
+  return file;
+}
+
 bool FileSize(const FileObject& file, LONGLONG* size) {
   struct stat info;
   if (fstat(file.fd(), &info) != 0) return false;
@@ -79,6 +86,10 @@ HANDLE CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
     return FailWith(error, INVALID_HANDLE_VALUE);
   if (dwCreationDisposition < CREATE_NEW || dwCreationDisposition > TRUNCATE_EXISTING)
     return FailWith(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  // Only an open for reading of an existing file changes nothing.
+  if ((WantsWrite(dwDesiredAccess) || dwCreationDisposition != OPEN_EXISTING) &&
+      hostwin::CrashNow("CreateFileA", lpFileName, &error))
+    return FailWith(error, INVALID_HANDLE_VALUE);
 
   std::lock_guard<std::mutex> guard(hostwin::Sandbox::Instance().Lock());
   hostwin::FileTarget target;
@@ -169,7 +180,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
                LPDWORD lpNumberOfBytesWritten, LPOVERLAPPED lpOverlapped) {
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = 0;
   DWORD error = 0;
-  auto file = FileFor("WriteFile", hFile, &error);
+  auto file = FileForChange("WriteFile", hFile, &error);
   if (!file) return FailWith(error, FALSE);
   if (lpOverlapped) return FailWith(ERROR_INVALID_PARAMETER, FALSE);
   if (!lpBuffer && nNumberOfBytesToWrite) return FailWith(ERROR_NOACCESS, FALSE);
@@ -269,7 +280,7 @@ BOOL GetFileSizeEx(HANDLE hFile, PLARGE_INTEGER lpFileSize) {
 
 BOOL SetEndOfFile(HANDLE hFile) {
   DWORD error = 0;
-  auto file = FileFor("SetEndOfFile", hFile, &error);
+  auto file = FileForChange("SetEndOfFile", hFile, &error);
   if (!file) return FailWith(error, FALSE);
   std::lock_guard<std::mutex> guard(hostwin::Sandbox::Instance().Lock());
   if (file->fd() < 0) return FailWith(ERROR_INVALID_HANDLE, FALSE);
@@ -281,7 +292,7 @@ BOOL SetEndOfFile(HANDLE hFile) {
 
 BOOL FlushFileBuffers(HANDLE hFile) {
   DWORD error = 0;
-  auto file = FileFor("FlushFileBuffers", hFile, &error);
+  auto file = FileForChange("FlushFileBuffers", hFile, &error);
   if (!file) return FailWith(error, FALSE);
   std::lock_guard<std::mutex> guard(hostwin::Sandbox::Instance().Lock());
   if (file->fd() < 0) return FailWith(ERROR_INVALID_HANDLE, FALSE);

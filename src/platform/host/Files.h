@@ -36,6 +36,9 @@
 #define FILE_FLAG_BACKUP_SEMANTICS 0x02000000UL
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 
+#define MOVEFILE_REPLACE_EXISTING 0x00000001UL
+#define MOVEFILE_WRITE_THROUGH 0x00000008UL
+
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -83,6 +86,7 @@ BOOL FlushFileBuffers(HANDLE hFile);
 
 BOOL DeleteFileA(LPCSTR lpFileName);
 BOOL MoveFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName);
+BOOL MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 BOOL CopyFileA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, BOOL bFailIfExists);
 
 // ---- folders ------------------------------------------------------------------------

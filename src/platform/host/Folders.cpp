@@ -53,6 +53,7 @@ bool FindExistingFolder(LPCSTR path, FileTarget* target, DWORD* error) {
 BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
   DWORD error = 0;
   if (hostwin::FailNow("CreateDirectoryA", lpPathName, &error)) return FailWith(error, FALSE);
+  if (hostwin::CrashNow("CreateDirectoryA", lpPathName, &error)) return FailWith(error, FALSE);
   std::lock_guard<std::mutex> guard(Sandbox::Instance().Lock());
   FileTarget target;
   if (!FileTarget::Find(lpPathName, hostwin::WinPath::Check::kPlain, &target, &error,
@@ -67,6 +68,7 @@ BOOL CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES) {
 BOOL RemoveDirectoryA(LPCSTR lpPathName) {
   DWORD error = 0;
   if (hostwin::FailNow("RemoveDirectoryA", lpPathName, &error)) return FailWith(error, FALSE);
+  if (hostwin::CrashNow("RemoveDirectoryA", lpPathName, &error)) return FailWith(error, FALSE);
   Sandbox& sandbox = Sandbox::Instance();
   std::lock_guard<std::mutex> guard(sandbox.Lock());
   FileTarget target;

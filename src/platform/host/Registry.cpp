@@ -28,6 +28,17 @@ bool FailValueCall(const char* function, HKEY key, const char* valueName, DWORD*
   return FailNow(function, {valueName ? valueName : "", path.c_str()}, error);
 }
 
+// The same for a call that changes the registry: it is a crash point too.
+bool FailKeyChange(const char* function, HKEY key, const char* subKey, DWORD* error) {
+  if (FailKeyCall(function, key, subKey, error)) return true;
+  return hostwin::CrashNow(function, RegistryStore::Instance().KeyPath(key, subKey).c_str(), error);
+}
+
+bool FailValueChange(const char* function, HKEY key, const char* valueName, DWORD* error) {
+  if (FailValueCall(function, key, valueName, error)) return true;
+  return hostwin::CrashNow(function, valueName, error);
+}
+
 // A call's transaction: none for the plain functions (kPlain); for the transacted ones
 // the object behind their KTM handle, which must be one.
 const HANDLE kPlain = INVALID_HANDLE_VALUE;
@@ -43,7 +54,7 @@ LSTATUS CreateKey(const char* function, HKEY hKey, LPCSTR lpSubKey, DWORD Reserv
                   HANDLE hTransaction) {
   DWORD error = ERROR_SUCCESS;
   if (phkResult) *phkResult = nullptr;
-  if (FailKeyCall(function, hKey, lpSubKey, &error)) return static_cast<LSTATUS>(error);
+  if (FailKeyChange(function, hKey, lpSubKey, &error)) return static_cast<LSTATUS>(error);
   // Win32 writes through a null result pointer; here it is refused instead.
   if (!phkResult || Reserved != 0) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<RegistryTransaction> transaction;
@@ -67,7 +78,7 @@ LSTATUS OpenKey(const char* function, HKEY hKey, LPCSTR lpSubKey, REGSAM samDesi
 
 LSTATUS DeleteKey(const char* function, HKEY hKey, LPCSTR lpSubKey, HANDLE hTransaction) {
   DWORD error = ERROR_SUCCESS;
-  if (FailKeyCall(function, hKey, lpSubKey, &error)) return static_cast<LSTATUS>(error);
+  if (FailKeyChange(function, hKey, lpSubKey, &error)) return static_cast<LSTATUS>(error);
   if (!lpSubKey) return ERROR_INVALID_PARAMETER;
   std::shared_ptr<RegistryTransaction> transaction;
   LSTATUS status = TransactionOf(hTransaction, &transaction);
@@ -99,7 +110,7 @@ LSTATUS RegCloseKey(HKEY hKey) {
 LSTATUS RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD /*Reserved*/, DWORD dwType,
                        const BYTE* lpData, DWORD cbData) {
   DWORD error = ERROR_SUCCESS;
-  if (FailValueCall("RegSetValueExA", hKey, lpValueName, &error)) {
+  if (FailValueChange("RegSetValueExA", hKey, lpValueName, &error)) {
     return static_cast<LSTATUS>(error);
   }
   return RegistryStore::Instance().SetValue(hKey, lpValueName, dwType, lpData, cbData);
@@ -118,7 +129,7 @@ LSTATUS RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDW
 
 LSTATUS RegDeleteValueA(HKEY hKey, LPCSTR lpValueName) {
   DWORD error = ERROR_SUCCESS;
-  if (FailValueCall("RegDeleteValueA", hKey, lpValueName, &error)) {
+  if (FailValueChange("RegDeleteValueA", hKey, lpValueName, &error)) {
     return static_cast<LSTATUS>(error);
   }
   return RegistryStore::Instance().DeleteValue(hKey, lpValueName);
@@ -130,7 +141,7 @@ LSTATUS RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
 
 LSTATUS RegDeleteTreeA(HKEY hKey, LPCSTR lpSubKey) {
   DWORD error = ERROR_SUCCESS;
-  if (FailKeyCall("RegDeleteTreeA", hKey, lpSubKey, &error)) return static_cast<LSTATUS>(error);
+  if (FailKeyChange("RegDeleteTreeA", hKey, lpSubKey, &error)) return static_cast<LSTATUS>(error);
   return RegistryStore::Instance().DeleteTree(hKey, lpSubKey);
 }
 

@@ -28,6 +28,7 @@ HANDLE CreateTransaction(LPSECURITY_ATTRIBUTES /*lpTransactionAttributes*/, LPGU
 BOOL CommitTransaction(HANDLE TransactionHandle) {
   DWORD error = ERROR_SUCCESS;
   if (hostwin::FailNow("CommitTransaction", nullptr, &error)) return FailWith(error, FALSE);
+  if (hostwin::CrashNow("CommitTransaction", nullptr, &error)) return FailWith(error, FALSE);
   auto transaction = HandleTable::Instance().Find<RegistryTransaction>(TransactionHandle);
   if (!transaction) return FailWith(ERROR_INVALID_HANDLE, FALSE);
   error = RegistryStore::Instance().Commit(*transaction);

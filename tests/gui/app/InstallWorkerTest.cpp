@@ -87,8 +87,9 @@ TEST_F(InstallWorkerTest, DesktopLinkFailureIs580AndRemovesTheViewerFolders) {
   EXPECT_EQ(std::string("インストールに失敗しました(580)"), boxes[0].text);
   EXPECT_FALSE(dhtest::PathExists(root + "\\Prog\\Dravenholt"));
   EXPECT_FALSE(dhtest::PathExists(root + "\\AppData\\Dravenholt"));
-  // The Start-menu link was made before the failure and stays.
-  EXPECT_TRUE(dhtest::PathExists(root + "\\Programs\\Dravenholt\\Dravenholtビューア.lnk"));
+  // The Start-menu link made before the failure goes, and so does its folder.
+  EXPECT_FALSE(dhtest::PathExists(root + "\\Programs\\Dravenholt"));
+  EXPECT_TRUE(dhtest::PathExists(root + "\\Programs"));
   HKEY key = nullptr;
   EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Dravenholt\\Viewer\\1.0", 0,
                                          KEY_READ, &key));

@@ -94,22 +94,30 @@ std::string SetupE2ETest::DesktopLink() {
   return ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\" + kLinkName;
 }
 
+std::string SetupE2ETest::BackupFolder() { return TempFolder() + "Dravenholt"; }
+
 void SetupE2ETest::RemoveInstallation() {
   dhtest::DeleteTree(InstallDir());
   dhtest::DeleteTree(AppDataDir());
   dhtest::DeleteTree(ShellFolder(CSIDL_PERSONAL) + "\\Dravenholt");
   dhtest::DeleteTree(ShellFolder(CSIDL_PROGRAMS) + "\\Dravenholt");
   DeleteFileA(DesktopLink().c_str());
-  dhtest::DeleteTree(TempFolder() + "Dravenholt");
+  dhtest::DeleteTree(BackupFolder());
   DeleteKeyTree(HKEY_CURRENT_USER, kVendorKey);
   DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKey);
   DeleteValue(HKEY_CURRENT_USER, kBrowserEmulationKey, "DHViewer.exe");
 }
 
-void SetupE2ETest::StartSetup(const char* arguments) {
+void SetupE2ETest::StartSetup(const char* arguments, bool waitForMainWindow) {
   std::string line = std::string("\"") + DH_SETUP_EXE + "\"";
   if (arguments != nullptr) line += std::string(" ") + arguments;
   ASSERT_TRUE(setup_.Start(line)) << line;
+  if (waitForMainWindow) {
+    ASSERT_NO_FATAL_FAILURE(WaitForMainWindow());
+  }
+}
+
+void SetupE2ETest::WaitForMainWindow() {
   main_ = guitest::WaitForWindow(kMainClass, nullptr, kStepTimeoutMs, setup_.Id());
   ASSERT_NE(nullptr, main_) << "no main window";
 }

@@ -39,11 +39,13 @@ class SetupE2ETest : public ::testing::Test {
   static std::string ContentsDir();    // My Documents\Dravenholt\Contents
   static std::string StartMenuLink();
   static std::string DesktopLink();
+  static std::string BackupFolder();   // the update's, %TEMP%\Dravenholt
   static void RemoveInstallation();
 
   // Starts the installer with the arguments (none when null) and waits for its main
-  // window (main_).
-  void StartSetup(const char* arguments);
+  // window (main_), unless told not to wait (the installer may ask something first).
+  void StartSetup(const char* arguments, bool waitForMainWindow = true);
+  void WaitForMainWindow();
   // The installer's exit code once it has ended; STILL_ACTIVE when it does not end.
   DWORD ExitCode();
 

@@ -19,6 +19,13 @@ namespace {
 const char kFailed520[] =
     "上書きインストール中にエラーが発生し、最新版インストールは失敗しました(520)";
 const char kRestoredLine[] = "ロールバック処理完了しました\r\n";
+const char kRollbackBox[] = "RollbackTransaction失敗";
+const char kRecoveredBox[] = "中断されたアップデートを元に戻しました";
+
+std::string Contents(const std::string& path) {
+  std::string bytes;
+  return dhtest::ReadFileBytes(path, &bytes) ? bytes : "<missing>";
+}
 
 class UpdateE2ETest : public SetupE2ETest {
  protected:
@@ -38,7 +45,7 @@ class UpdateE2ETest : public SetupE2ETest {
     // on its own before the update's failure.
     guitest::MessageBoxInfo rollback = WaitForBox(kWorkTimeoutMs);
     ASSERT_NE(nullptr, rollback.hwnd);
-    EXPECT_EQ(std::string("RollbackTransaction失敗"), rollback.text);
+    EXPECT_EQ(std::string(kRollbackBox), rollback.text);
     EXPECT_EQ(std::string(""), rollback.caption);
     ASSERT_TRUE(guitest::AnswerMessageBox(rollback.hwnd, IDOK));
 
@@ -100,6 +107,45 @@ TEST_F(UpdateE2ETest, AiUpdateOfAnOlderVersionIgnoresClosesAndEndsIn520WithTheFo
   EXPECT_TRUE(ReadText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", &version));
   EXPECT_EQ("1.0.3.9000", version);
   EXPECT_FALSE(ReadText(HKEY_CURRENT_USER, kSettingsKey, "Version", &version));
+}
+
+// The update is killed while its backup folder's marker says the backup is the only
+// good copy: the registry step's own message about Wine's transaction stub holds the
+// worker after the new files are in and before anything is restored. The next "-ai"
+// start restores the folders before anything else, user files included.
+TEST_F(UpdateE2ETest, AiUpdateKilledMidwayIsRestoredByTheNextStart) {
+  ASSERT_NO_FATAL_FAILURE(InstallFresh());
+  ASSERT_TRUE(WriteText(HKEY_LOCAL_MACHINE, kUninstallKey, "DisplayVersion", "1.0.3.9000"));
+  ASSERT_TRUE(dhtest::WriteFileBytes(DataViewerDir() + "\\Collections\\user.xml", "my own set"));
+  ASSERT_TRUE(dhtest::WriteFileBytes(DataViewerDir() + "\\Model\\mine.bin", "my own model"));
+  ASSERT_NO_FATAL_FAILURE(SnapshotInstallation());
+  const std::string marker = BackupFolder() + "\\UpdatePending.dat";
+
+  ASSERT_NO_FATAL_FAILURE(StartSetup("-ai"));
+  guitest::MessageBoxInfo held = WaitForBox(kWorkTimeoutMs);
+  ASSERT_NE(nullptr, held.hwnd);
+  ASSERT_EQ(std::string(kRollbackBox), held.text);
+  ASSERT_TRUE(dhtest::PathExists(marker));
+  // The new files are in: this is the middle of the update.
+  EXPECT_NE("", dhtest::FirstDifference(installed_, dhtest::ReadTree(InstallDir())));
+  setup_.Terminate();
+
+  ASSERT_NO_FATAL_FAILURE(StartSetup("-ai", false));
+  guitest::MessageBoxInfo recovered = WaitForBox(kWorkTimeoutMs);
+  ASSERT_NE(nullptr, recovered.hwnd);
+  EXPECT_EQ(std::string(kRecoveredBox), recovered.text);
+  EXPECT_EQ(std::string("確認"), recovered.caption);
+  // The installer waits on its message: the restore is done, nothing else has begun.
+  ExpectInstallationRestored();
+  EXPECT_FALSE(dhtest::PathExists(marker));
+  EXPECT_EQ("my own set", Contents(DataViewerDir() + "\\Collections\\user.xml"));
+  EXPECT_EQ("my own model", Contents(DataViewerDir() + "\\Model\\mine.bin"));
+  ASSERT_TRUE(guitest::AnswerMessageBox(recovered.hwnd, IDOK));
+
+  // Then the run goes on as any "-ai" run does.
+  ASSERT_NO_FATAL_FAILURE(WaitForMainWindow());
+  ASSERT_NO_FATAL_FAILURE(ExpectFailureWith520("e2e-update-ai-recovered-520.png"));
+  ExpectInstallationRestored();
 }
 
 // "同意しない" is disabled under the running update, and closes are ignored.

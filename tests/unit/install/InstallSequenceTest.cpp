@@ -29,6 +29,7 @@ const char kDataViewerFolder[] = "C:\\Users\\u\\AppData\\Roaming\\Dravenholt\\Vi
 const char kTarget[] = "C:\\Program Files\\Dravenholt\\Viewer\\DHViewer.exe";
 const char kStartMenuLink[] = "C:\\Users\\u\\Start Menu\\Programs\\Dravenholt\\Dravenholtビューア.lnk";
 const char kDesktopLink[] = "C:\\Users\\u\\Desktop\\Dravenholtビューア.lnk";
+const char kStartMenuFolder[] = "C:\\Users\\u\\Start Menu\\Programs\\Dravenholt";
 
 bool IsFolder(const char* path) {
   const DWORD attributes = GetFileAttributesA(path);
@@ -90,10 +91,15 @@ class InstallSequenceTest : public dhtest::PayloadFixture {
   }
 
   // Runs a failing installation and checks what every failure leaves: no viewer
-  // folder, no empty product folder, the registry as before.
+  // folder, no empty product folder, no link, the Start-menu folder only when it was
+  // there before, the registry as before.
   void ExpectFailureCleanedUp(int code, ShortcutMaker maker = nullptr) {
     const std::string registryBefore = hostwin::RegistrySnapshot();
+    const bool startMenuFolderBefore = Exists(kStartMenuFolder);
     EXPECT_EQ(code, RunInstallSequence(plan, &sink, maker));
+    EXPECT_FALSE(Exists(kStartMenuLink));
+    EXPECT_FALSE(Exists(kDesktopLink));
+    EXPECT_EQ(startMenuFolderBefore, Exists(kStartMenuFolder));
     EXPECT_FALSE(Exists(kViewerFolder));
     EXPECT_FALSE(Exists(kDataViewerFolder));
     EXPECT_FALSE(Exists(kInstallDir));
@@ -222,26 +228,32 @@ TEST_F(InstallSequenceTest, StartMenuShortcutFailureIs570) {
   EXPECT_TRUE(hostwin::SavedShellLinks().empty());
 }
 
-TEST_F(InstallSequenceTest, DesktopShortcutFailureIs580AndKeepsTheStartMenuLink) {
+TEST_F(InstallSequenceTest, DesktopShortcutFailureIs580AndRemovesTheStartMenuLink) {
   RegisterPayload(SampleMembers());
   hostwin::InjectFault({"CoCreateInstance", "", 2});
   ExpectFailureCleanedUp(580);
   const auto links = hostwin::SavedShellLinks();
   ASSERT_EQ(1u, links.size());
   EXPECT_EQ(kStartMenuLink, links[0].path);
-  EXPECT_TRUE(Exists(kStartMenuLink));
 }
 
-TEST_F(InstallSequenceTest, RegistryFailureIs590AndKeepsTheLinks) {
+TEST_F(InstallSequenceTest, RegistryFailureIs590AndRemovesTheLinks) {
   RegisterPayload(SampleMembers());
   hostwin::InjectFault({"RegSetValueExA", "AppDataDir"});
   ExpectFailureCleanedUp(590);
-  EXPECT_TRUE(Exists(kStartMenuLink));
-  EXPECT_TRUE(Exists(kDesktopLink));
+  EXPECT_EQ(2u, hostwin::SavedShellLinks().size());
   EXPECT_FALSE(hostwin::RegistryKeyExists(kSettingsKey.root, kSettingsKey.path));
   EXPECT_FALSE(hostwin::RegistryKeyExists(kUninstallKey.root, kUninstallKey.path));
   EXPECT_FALSE(hostwin::RegistryReadValue(kBrowserEmulationKey.root, kBrowserEmulationKey.path,
                                           "DHViewer.exe"));
+}
+
+TEST_F(InstallSequenceTest, FailureKeepsAStartMenuFolderThatWasThere) {
+  RegisterPayload(SampleMembers());
+  ASSERT_TRUE(CreateDirectoryA(kStartMenuFolder, nullptr));
+  hostwin::InjectFault({"RegSetValueExA", "AppDataDir"});
+  ExpectFailureCleanedUp(590);
+  EXPECT_TRUE(IsFolder(kStartMenuFolder));
 }
 
 TEST_F(InstallSequenceTest, MissingRegistryObjectIs590) {

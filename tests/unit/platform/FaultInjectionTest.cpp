@@ -1,6 +1,9 @@
 // Fault injection reaches the callers' failure paths through the files area.
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/host/RegistryControls.h"
 #include "platform/win.h"
 #include "support/FileBytes.h"
 #include "support/HostFixture.h"
@@ -99,6 +102,51 @@ TEST_F(FaultInjectionTest, ResetAllDropsFaultsAndCounts) {
   hostwin::ResetAll();
   EXPECT_EQ(0, hostwin::CallCount("CreateDirectoryA"));
   EXPECT_TRUE(CreateDirectoryA("C:\\x", nullptr));
+}
+
+// The power lost at the third mutating call: that call and every later change are
+// refused, reads go on, a transaction not committed is lost; PowerOn is the next start.
+TEST_F(FaultInjectionTest, TheCrashSwitchFreezesTheMachineAtTheNthMutatingCall) {
+  ASSERT_TRUE(dhtest::WriteFileBytes("C:\\kept.txt", "before"));
+  HANDLE transaction =
+      CreateTransaction(nullptr, nullptr, TRANSACTION_DO_NOT_PROMOTE, 0, 0, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, transaction);
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyTransactedA(HKEY_CURRENT_USER, "Software\\T", 0, nullptr, 0,
+                                                   KEY_ALL_ACCESS, nullptr, &key, nullptr,
+                                                   transaction, nullptr));
+  hostwin::PowerOn();
+  hostwin::CrashAtMutation(3);
+
+  EXPECT_TRUE(CreateDirectoryA("C:\\one", nullptr));  // 1
+  const DWORD value = 7;
+  EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "V", 0, REG_DWORD,
+                                          reinterpret_cast<const BYTE*>(&value), sizeof value));  // 2
+  EXPECT_FALSE(hostwin::Crashed());
+  EXPECT_FALSE(DeleteFileA("C:\\kept.txt"));  // 3: the power goes
+  EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_READY), GetLastError());
+  EXPECT_TRUE(hostwin::Crashed());
+  EXPECT_EQ("DeleteFileA C:\\kept.txt", hostwin::CrashedCall());
+  // Frozen: no change of any kind happens, reading still works.
+  EXPECT_FALSE(CommitTransaction(transaction));
+  EXPECT_FALSE(CreateDirectoryA("C:\\two", nullptr));
+  EXPECT_EQ(INVALID_HANDLE_VALUE, Create("C:\\new.txt"));
+  EXPECT_FALSE(MoveFileExA("C:\\kept.txt", "C:\\moved.txt", MOVEFILE_REPLACE_EXISTING));
+  std::string bytes;
+  EXPECT_TRUE(dhtest::ReadFileBytes("C:\\kept.txt", &bytes));
+  EXPECT_EQ("before", bytes);
+  EXPECT_EQ(7, hostwin::MutationCount());
+  RegCloseKey(key);
+  CloseHandle(transaction);
+
+  hostwin::PowerOn();
+  EXPECT_FALSE(hostwin::Crashed());
+  EXPECT_EQ(0, hostwin::MutationCount());
+  EXPECT_TRUE(PathIsDirectoryA("C:\\one"));
+  EXPECT_FALSE(PathIsDirectoryA("C:\\two"));
+  EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, "Software\\T"));  // never committed
+  EXPECT_TRUE(DeleteFileA("C:\\kept.txt"));
+  EXPECT_EQ(1, hostwin::MutationCount());
 }
 
 }  // namespace

@@ -282,6 +282,10 @@ TEST_F(RegInstallRecord, RemoveAllTakesEverythingTheInstallationWrote) {
       hostwin::RegistrySnapshot());
   // Nothing left to remove is a failure.
   EXPECT_EQ(0, reg.RemoveAll());
+  // A removal cut short after the settings key leaves its parents: the next takes them.
+  ASSERT_TRUE(hostwin::RegistryCreateKey(HKEY_CURRENT_USER, "Software\\Dravenholt\\Viewer"));
+  EXPECT_EQ(0, reg.RemoveAll());
+  EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Dravenholt"));
 }
 
 TEST_F(RegInstallRecord, RemoveAllKeepsTheParentsOtherSubkeys) {

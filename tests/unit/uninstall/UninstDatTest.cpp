@@ -224,13 +224,15 @@ TEST_F(UninstDatTest, SaveFailuresHaveTheirCodes) {
       {{"CreateFileA", kTemporary}, 100},
       {{"WriteFile", kTemporary, 1}, 105},
       {{"WriteFile", kTemporary, 2}, 110},
-      {{"MoveFileA", kTemporary}, 116},
+      {{"FlushFileBuffers", kTemporary}, 110},
+      {{"MoveFileExA", kTemporary}, 116},
   };
   for (const auto& c : cases) {
     hostwin::ClearFaults();
     hostwin::InjectFault(c.fault);
     EXPECT_EQ(0, record.Save(kFolder, 1, 1));
     EXPECT_EQ(c.code, record.GetLastError()) << c.fault.function;
+    EXPECT_EQ("old", Stored()) << c.fault.function;
   }
   hostwin::ClearFaults();
   {

@@ -67,6 +67,11 @@ class UninstallFixture : public dhtest::HostFixture {
       ASSERT_TRUE(CreateDirectoryA(folder, nullptr)) << folder;
     hostwin::SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
     hostwin::SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kDesktop);
+    WriteRegistryData();
+  }
+
+  // What the registry records of the installed viewer.
+  static void WriteRegistryData() {
     ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_LOCAL_MACHINE, kUninstallPath, "DisplayVersion",
                                              "1.0.4.8219"));
     ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_LOCAL_MACHINE, kUninstallPath, "InstallLocation",

@@ -47,6 +47,10 @@ TEST_F(UninstallFoldersTest, DeleteContentsTakesTheParentOnlyWhenEmpty) {
   EXPECT_TRUE(Exists("C:\\c\\other.txt"));
 
   EXPECT_EQ(0, DeleteContents("C:\\c\\data", nullptr));  // gone already
+  // Gone already with its parent left empty (a removal cut short): the parent goes.
+  MakeFolder("C:\\e");
+  EXPECT_EQ(0, DeleteContents("C:\\e\\data", nullptr));
+  EXPECT_FALSE(Exists("C:\\e"));
   Put("C:\\c\\表");  // ends in 0x5C, yet no folder separator
   ASSERT_TRUE(SetCurrentDirectoryA("C:\\c"));
   EXPECT_EQ(0, DeleteContents("表", nullptr));  // no parent folder to remove

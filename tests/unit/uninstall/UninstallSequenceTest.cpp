@@ -144,7 +144,9 @@ TEST_F(UninstallSequenceTest, AnEmptyEntryFailsWith999AfterTheFilesBeforeIt) {
   EXPECT_TRUE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, kSettingsPath));
 }
 
-TEST_F(UninstallSequenceTest, MissingRegistryDataFailsWith100BeforeAnythingIsDeleted) {
+// What an uninstallation cut short while it removed the registry data leaves: the next
+// one fails with 100 and removes the rest of those data, and nothing else.
+TEST_F(UninstallSequenceTest, MissingRegistryDataFailsWith100AndRemovesOnlyTheirRest) {
   PutRecord({"#PROGRAMFILES#\\", "#PROGRAMFILES#\\DHViewer.exe"});
   Put(kInstallDir + "\\DHViewer.exe");
   PutShortcuts();
@@ -173,6 +175,7 @@ TEST_F(UninstallSequenceTest, MissingRegistryDataFailsWith100BeforeAnythingIsDel
     } else {
       ASSERT_EQ(ERROR_SUCCESS, RegDeleteValueA(key, c.name));
     }
+    RegCloseKey(key);
     sink.lines.clear();
     EXPECT_EQ(100, Run());
     EXPECT_EQ((Lines{"アンインストール中に例外発生(100)\r\n"}), sink.lines);
@@ -180,25 +183,38 @@ TEST_F(UninstallSequenceTest, MissingRegistryDataFailsWith100BeforeAnythingIsDel
     EXPECT_TRUE(Exists(kRecord));
     EXPECT_TRUE(Exists(kDesktopShortcut));
     EXPECT_TRUE(Exists(kStartMenuFolder));
-    EXPECT_EQ(1, hostwin::RegistryOpenKeyCount());  // this test's own key only
-    // Put the value back for the next case.
-    const std::string original = c.root == HKEY_CURRENT_USER ? kAppData
-                                 : std::string(c.name) == "InstallLocation" ? kInstall
-                                                                            : "1.0.4.8219";
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, c.name, 0, REG_SZ,
-                                            reinterpret_cast<const BYTE*>(original.c_str()),
-                                            static_cast<DWORD>(original.size() + 1)));
-    RegCloseKey(key);
+    EXPECT_EQ(0, hostwin::RegistryOpenKeyCount());
+    EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, kSettingsPath));
+    EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallPath));
+    EXPECT_FALSE(hostwin::RegistryReadValue(HKEY_CURRENT_USER, kEmulationPath, "DHViewer.exe"));
+    // The registry data again for the next case.
+    WriteRegistryData();
     EXPECT_EQ(registry, hostwin::RegistrySnapshot());
   }
 }
 
-TEST_F(UninstallSequenceTest, AMissingRecordFailsWith110AfterTheRecordLine) {
+TEST_F(UninstallSequenceTest, ARecordThatCannotBeReadFailsWith110AfterTheRecordLine) {
+  Put(kRecord, "not a record");
   EXPECT_EQ(110, Run());
-  EXPECT_EQ((Lines{"レジストリよりアンインストール情報\r\n", "例外発生(GetUninstData err=110)\r\n",
+  EXPECT_EQ((Lines{"レジストリよりアンインストール情報\r\n", "例外発生(GetUninstData err=130)\r\n",
                    "アンインストール中に例外発生(110)\r\n"}),
             sink.lines);
   EXPECT_TRUE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, kSettingsPath));
+}
+
+// What an uninstallation cut short after it deleted the record leaves: the files and
+// folders the record listed are gone already, and the rest is removed.
+TEST_F(UninstallSequenceTest, AMissingRecordIsTakenAsDeletedWithWhatItListed) {
+  PutShortcuts();
+  MakeFolder(kAppDataDir + "\\Collections");
+  EXPECT_EQ(0, Run());
+  EXPECT_EQ("レジストリよりアンインストール情報\r\n", sink.lines.front());
+  EXPECT_EQ("アンインストール完了\r\n", sink.lines.back());
+  EXPECT_FALSE(Exists(kDesktopShortcut));
+  EXPECT_FALSE(Exists(kStartMenuFolder));
+  EXPECT_FALSE(Exists(kAppDataDir));
+  EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, kSettingsPath));
+  EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallPath));
 }
 
 TEST_F(UninstallSequenceTest, ApplicationDataFoldersGoOnlyWithTheWholeFolder) {

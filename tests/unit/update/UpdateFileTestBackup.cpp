@@ -56,6 +56,64 @@ TEST_F(UpdateFileBackupTest, ABackupLeftByAnEarlierRunIsReplaced) {
   EXPECT_EQ(TreeSnapshot(kInstallDir), TreeSnapshot(kInstallBackup));
 }
 
+TEST_F(UpdateFileBackupTest, AWholeBackupCarriesTheMarkerAndIsNeverReplacedWhileItDoes) {
+  update.recordedVersion = "1.0.3.9000";
+  ASSERT_EQ(1, update.Backup());
+  morstd::cMorString version;
+  ASSERT_EQ(1, cUpdateFile::ReadMarker(&version));
+  EXPECT_STREQ("1.0.3.9000", version.GetData());
+  EXPECT_EQ("1.0.3.9000\r\n", Contents(std::string(kBackupDir) + "\\UpdatePending.dat"));
+
+  // Until the marker goes, the backup is the only good copy.
+  const std::string backup = TreeSnapshot(kInstallBackup);
+  Write(std::string(kInstallDir) + "\\DHViewer.exe", "half-written new viewer");
+  EXPECT_EQ(0, update.Backup());
+  EXPECT_EQ(335, update.lastError);
+  EXPECT_EQ(backup, TreeSnapshot(kInstallBackup));
+
+  ASSERT_EQ(1, update.RemoveMarker());
+  EXPECT_EQ(0, cUpdateFile::ReadMarker(&version));
+  EXPECT_EQ(1, update.RemoveMarker());  // nothing left to remove is no failure
+  ASSERT_EQ(1, update.Backup());
+  EXPECT_EQ("half-written new viewer", Contents(kInstallBackup + "\\DHViewer.exe"));
+
+  // A marker cut off before its text was whole names no version.
+  Write(std::string(kBackupDir) + "\\UpdatePending.dat", "1.0.3");
+  ASSERT_EQ(1, cUpdateFile::ReadMarker(&version));
+  EXPECT_STREQ("", version.GetData());
+  // The backup is whole but its marker cannot be written: 340, and no marker.
+  ASSERT_EQ(1, update.DeleteBackups());
+  hostwin::InjectFault({"FlushFileBuffers", std::string(kBackupDir) + "\\UpdatePending.dat"});
+  EXPECT_EQ(0, update.Backup());
+  EXPECT_EQ(340, update.lastError);
+  EXPECT_STREQ("バックアップ失敗(30340)", update.GetErrorMessage());
+  EXPECT_EQ(0, cUpdateFile::ReadMarker(&version));
+}
+
+TEST_F(UpdateFileBackupTest, ARollbackCutShortIsResumed) {
+  const auto program = TreeSnapshot(kInstallDir);
+  const auto data = TreeSnapshot(kAppDataDir);
+  ASSERT_EQ(1, update.Backup());
+  Write(std::string(kInstallDir) + "\\DHViewer.exe", "new viewer");
+  Write(kModel + "\\Parts\\m.bin", "new model");
+  hostwin::InjectFault({"SHFileOperationA", kCollectionsBackup, 0, ERROR_ACCESS_DENIED});
+  EXPECT_EQ(0, update.Rollback());
+  EXPECT_EQ(710, update.lastError);
+  hostwin::ClearFaults();
+  morstd::cMorString version;
+  EXPECT_EQ(1, cUpdateFile::ReadMarker(&version));
+
+  // The install folder is back already, its backup gone: only a resumed rollback
+  // takes that for done.
+  EXPECT_EQ(0, update.Rollback());
+  EXPECT_EQ(700, update.lastError);
+  ASSERT_EQ(1, update.Rollback(true));
+  EXPECT_EQ(program, TreeSnapshot(kInstallDir));
+  EXPECT_EQ(data, TreeSnapshot(kAppDataDir));
+  EXPECT_EQ("", TreeSnapshot(kBackupDir));  // the marker went with the last backup
+  EXPECT_FALSE(Exists("C:\\Program Files\\Dravenholt\\@Viewer"));
+}
+
 TEST_F(UpdateFileBackupTest, MissingFoldersAndRecordFailWithTheirCodes) {
   ASSERT_TRUE(dhtest::ScratchFolder::RemoveTree(kModel));
   EXPECT_EQ(0, update.Backup());
@@ -95,6 +153,7 @@ TEST_F(UpdateFileBackupTest, ShellAndTemporaryFolderFailures) {
 
   // The old backup cannot be cleared away first.
   ASSERT_EQ(1, update.Backup());
+  ASSERT_EQ(1, update.RemoveMarker());
   hostwin::InjectFault({"SHFileOperationA", kModelBackup, 0, ERROR_ACCESS_DENIED});
   EXPECT_EQ(0, update.Backup());
   EXPECT_EQ(350, update.lastError);

@@ -232,13 +232,15 @@ TEST_F(UpdateFileInstallTest, InstallFilesCodes) {
 TEST_F(UpdateFileInstallTest, ARecordThatCannotBeSavedIs440) {
   LoadNewPayload();
   ASSERT_EQ(1, update.Backup());
-  hostwin::InjectFault({"MoveFileA", InInstall("@Uninst.dat"), 0, ERROR_ACCESS_DENIED});
+  hostwin::InjectFault({"MoveFileExA", InInstall("@Uninst.dat"), 0, ERROR_ACCESS_DENIED});
   int step = 0;
   EXPECT_EQ(0, update.InstallFiles(&step, &sink, 14));
   EXPECT_EQ(440, update.lastError);
   // Every member was installed and counted; the merge step was not.
   EXPECT_EQ(5, step);
   EXPECT_EQ("new viewer", Contents(InInstall("DHViewer.exe")));
+  // The old record stays whole under its name.
+  EXPECT_EQ(dhtest::RecordBytes(OldRecord(), 1, 0), Contents(InInstall("Uninst.dat")));
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST(UpdateFileMessagesTest, FixedTexts) {
 }
 
 TEST(UpdateFileMessagesTest, CodesOfNoOneHaveNoText) {
-  for (int code : {-1, 1, 99, 101, 225, 340, 445, 510, 705, 805, 999, 69930, 99910, 100000})
+  for (int code : {-1, 1, 99, 101, 225, 342, 445, 510, 705, 805, 999, 69930, 99910, 100000})
     EXPECT_EQ("<none>", MessageFor(code)) << code;
 }
 

@@ -20,6 +20,7 @@
 #include "support/TreeSnapshot.h"
 #include "unit/payload_host/PayloadFixture.h"
 #include "update/UpdateFile.h"
+#include "update/UpdateRecovery.h"
 #include "update/UpdateSequence.h"
 #include "support/FileTree.h"
 
@@ -488,6 +489,66 @@ TEST_F(UpdateSequenceTest, AnythingButACodeIs99990WithoutALine) {
   EXPECT_EQ(Lines{"レジストリ情報の取得成功\r\n"}, log.lines);
   EXPECT_EQ(before, Installed());
   EXPECT_EQ(99990, RunUpdateSequence(nullptr, false, &log, &progress));
+}
+
+// The next start after an update cut short while its backup was the only good copy.
+class UpdateCutShortTest : public UpdateSequenceTest {
+ protected:
+  void SetUp() override {
+    UpdateSequenceTest::SetUp();
+    SetInstalledVersion("1.0.3.9000");
+    before = Installed();
+    ASSERT_EQ(1, reg.LoadInstallInfo());
+    files.installLocation = reg.installLocation.GetData();
+    files.appDataDir = reg.appDataDir.GetData();
+    files.recordedVersion = reg.installedVersion;
+    ASSERT_EQ(1, files.Backup());
+    // What the update had done by then.
+    ASSERT_TRUE(dhtest::WriteFileBytes(std::string(kViewer) + "\\DHViewer.exe", "new viewer"));
+    ASSERT_TRUE(dhtest::WriteFileBytes(std::string(kDataViewer) + "\\Model\\model.ini", "new=2"));
+  }
+  int NextStart() {
+    cReg next;
+    return RecoverInterruptedUpdate(&next, &recovery);
+  }
+  std::string before;
+  cUpdateFile files;
+  RecordingLog recovery;
+};
+
+TEST_F(UpdateCutShortTest, TheNextStartRestoresTheFolders) {
+  EXPECT_EQ(kRecoveryRestored, NextStart());
+  EXPECT_EQ(Lines{"中断されたアップデートを元に戻しました\r\n"}, recovery.lines);
+  EXPECT_EQ(before, Installed());
+  morstd::cMorString version;
+  EXPECT_EQ(0, cUpdateFile::ReadMarker(&version));
+  // The start after that finds nothing to do.
+  EXPECT_EQ(kRecoveryNothing, NextStart());
+  EXPECT_EQ(1u, recovery.lines.size());
+}
+
+TEST_F(UpdateCutShortTest, AnUpdateRecordedBeforeItWasCutShortKeepsItsFiles) {
+  SetInstalledVersion(cReg::kSetupVersion);
+  EXPECT_EQ(kRecoveryCompleted, NextStart());
+  EXPECT_EQ(Lines{"中断されたアップデートは完了していました\r\n"}, recovery.lines);
+  EXPECT_EQ("new viewer", Contents(std::string(kViewer) + "\\DHViewer.exe"));
+  EXPECT_EQ("", dhtest::TreeSnapshot(kBackupFolder));
+}
+
+TEST_F(UpdateCutShortTest, ARestoreThatFailsKeepsTheMarkerForTheNextStart) {
+  hostwin::InjectFault({"SHFileOperationA", std::string(kBackupFolder) + "\\Viewer", 0,
+                        ERROR_ACCESS_DENIED});
+  EXPECT_EQ(kRecoveryFailed, NextStart());
+  EXPECT_EQ(Lines{"中断されたアップデートを元に戻せませんでした\r\n"}, recovery.lines);
+  morstd::cMorString version;
+  EXPECT_EQ(1, cUpdateFile::ReadMarker(&version));
+  // The update cannot start over it either.
+  hostwin::ClearFaults();
+  RegisterArchive(cGetLhaFile::kPayloadResource, NewMembers(Patch("")));
+  EXPECT_EQ(kUpdateBackupFailed, Update());
+  EXPECT_EQ("バックアップ失敗(30335)\r\n", log.lines.back());
+  EXPECT_EQ(kRecoveryRestored, NextStart());
+  EXPECT_EQ(before, Installed());
 }
 
 }  // namespace
