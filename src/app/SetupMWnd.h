@@ -10,6 +10,7 @@
 
 #include "app/BaseWindow.h"
 #include "morstd/MorString.h"
+#include "payload/GetLhaFile.h"
 
 class cReg;
 class cUpWnd;
@@ -121,6 +122,9 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   unsigned workerThreadId = 0;
   int workerStarted = 0;
   int memberCount = 0;
+  // The payload as the folder page measured it, held deciphered for the install
+  // worker, which wipes it after the extraction (or the window's end does).
+  cGetLhaFile measuredPayload;
 
  private:
   void OnCreate();
