@@ -8,10 +8,10 @@ using morstd::cStepPacer;
 
 namespace {
 
-std::vector<DWORD> Pauses(int steps, DWORD pauseMs) {
+std::vector<DWORD> Pauses(int steps, DWORD pauseMs, int taken = -1) {
   cStepPacer pacer(steps, pauseMs);
   std::vector<DWORD> pauses;
-  for (int i = 0; i < steps; ++i) pauses.push_back(pacer.Next());
+  for (int i = 0; i < (taken < 0 ? steps : taken); ++i) pauses.push_back(pacer.Next());
   return pauses;
 }
 
@@ -24,32 +24,39 @@ TEST(StepPacer, ShortRunsPauseTheFullTimeEachStep) {
   }
 }
 
-// A long run keeps the progress moving with every step but pauses about two seconds in
-// all, spread evenly, however many steps it has.
+// A long run keeps to about two seconds in all, whatever its length: a share of 30 ms
+// or more is slept after each step, smaller ones are gathered into sleeps of 30 ms
+// (the last step sleeps what is left).
 TEST(StepPacer, LongRunsShareTheBudget) {
   struct Case {
     int steps;
-    DWORD shortest;  // the whole milliseconds of budget / steps
-    DWORD longest;   // one more, or the full pause
+    DWORD shortest;  // of the sleeps taken before the last step
+    DWORD longest;
+    size_t sleeps;
   };
-  for (const Case& c : {Case{41, 48, 49}, Case{1000, 2, 2}, Case{3000, 0, 1}, Case{20000, 0, 1}}) {
+  for (const Case& c : {Case{41, 48, 49, 41}, Case{60, 33, 34, 60}, Case{1000, 30, 30, 67},
+                        Case{20000, 30, 30, 67}}) {
+    const std::vector<DWORD> pauses = Pauses(c.steps, 50);
     DWORD sum = 0, low = 1000, high = 0;
-    for (DWORD pause : Pauses(c.steps, 50)) {
-      sum += pause;
-      low = pause < low ? pause : low;
-      high = pause > high ? pause : high;
+    size_t sleeps = 0;
+    for (size_t i = 0; i < pauses.size(); ++i) {
+      sum += pauses[i];
+      if (!pauses[i]) continue;
+      ++sleeps;
+      if (i + 1 == pauses.size()) continue;
+      low = pauses[i] < low ? pauses[i] : low;
+      high = pauses[i] > high ? pauses[i] : high;
     }
     EXPECT_EQ(2000u, sum) << c.steps;
     EXPECT_EQ(c.shortest, low) << c.steps;
     EXPECT_EQ(c.longest, high) << c.steps;
+    EXPECT_EQ(c.sleeps, sleeps) << c.steps;
   }
 }
 
-TEST(StepPacer, NoPauseStaysNoPause) {
+TEST(StepPacer, NoPauseStaysNoPauseAndExtraStepsGoOnAtTheSharedRate) {
   EXPECT_EQ(std::vector<DWORD>(100, 0), Pauses(100, 0));
-  // More steps than announced go on at the shared rate.
-  cStepPacer pacer(1000, 50);
   DWORD sum = 0;
-  for (int i = 0; i < 2000; ++i) sum += pacer.Next();
-  EXPECT_EQ(4000u, sum);
+  for (DWORD pause : Pauses(1000, 50, 2000)) sum += pause;
+  EXPECT_EQ(3980u, sum);  // the 2000 ms budget, then 30 ms every 15 further steps
 }
