@@ -48,6 +48,7 @@ fuzz: setup $(BUILD)/fuzz/build.ninja
 bench: tools
 	bash bench/decode/run.sh $(DHPACK)
 	bash bench/pack/run.sh $(DHPACK)
+	bash bench/scale/run.sh $(DHPACK)
 
 build: host win64 win32 fuzz
 

@@ -4,6 +4,8 @@
 # elevation and forgives a broken manifest):
 #   - a 32-bit PE (PE32, machine i386), so it runs on 32-bit and 64-bit Windows;
 #   - subsystem Windows GUI, so no console window opens beside it;
+#   - large-address-aware, so that on 64-bit Windows it has 4 GB of address space for
+#     a large payload and its plaintext;
 #   - no MinGW runtime DLL among its imports (the runtime is linked statically; the
 #     installer is the one file a user has);
 #   - a manifest resource (type 24, id 1) that is well-formed XML (Windows refuses to
@@ -68,6 +70,13 @@ if [ -n "$subsystem" ] && [ $((16#$subsystem)) -eq 2 ]; then
   pass "subsystem 2 (Windows GUI)"
 else
   fail "subsystem '${subsystem:-?}' is not 2 (Windows GUI)"
+fi
+
+characteristics="$(awk '$1 == "Characteristics" {print $2; exit}' <<<"$headers")"
+if [[ "$characteristics" =~ ^(0x)?[0-9a-fA-F]+$ ]] && (( 16#${characteristics#0x} & 0x20 )); then
+  pass "large address aware (characteristics $characteristics)"
+else
+  fail "not large address aware (characteristics '${characteristics:-?}' lack 0x20; link with --large-address-aware)"
 fi
 
 dlls="$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr -d '\r' | sort -fu)"

@@ -24,6 +24,7 @@ int RunInstall(cSetupMWnd* window) {
   plan.createInstallDir = window->createInstallDir;
   plan.memberCount = window->memberCount;
   plan.reg = window->reg;
+  plan.payload = &window->measuredPayload;
   try {
     cInstProg progress;
     const bool shown = progress.Create(window->hwnd) != 0;

@@ -10,6 +10,7 @@
 
 #include "app/BaseWindow.h"
 #include "morstd/MorString.h"
+#include "payload/GetLhaFile.h"
 
 class cReg;
 class cUpWnd;
@@ -127,6 +128,9 @@ class cSetupMWnd : public BaseWindow<cSetupMWnd> {
   // been taken) or the uninstall dialog's over it: the window then refuses to close,
   // Cancel and the close box are disabled and a log-off or shutdown is refused.
   int workRunning = 0;
+  // The payload as the folder page measured it, held deciphered for the install
+  // worker, which wipes it after the extraction (or the window's end does).
+  cGetLhaFile measuredPayload;
 
  private:
   void OnCreate();

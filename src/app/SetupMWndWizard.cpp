@@ -136,7 +136,7 @@ void cSetupMWnd::NextPage() {
     case kInstallFolder: {
       cDiskSpaceCheckUi ui(instDirDlg ? instDirDlg->hwnd : nullptr, hwnd);
       const cInstallFolderFields fields = {installDir, requiredBytes, freeBytes, memberCount,
-                                           createInstallDir};
+                                           createInstallDir, &measuredPayload};
       if (!CheckInstallFolder(&ui, fields)) {
         --pageIndex;
         return;

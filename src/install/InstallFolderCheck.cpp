@@ -40,7 +40,9 @@ int CheckInstallFolder(cInstallFolderUi* ui, const cInstallFolderFields& fields)
   fields.installDir.Assign(folder.GetData());
 
   ui->ShowDiskNotice();
-  cGetLhaFile payload;
+  cGetLhaFile ownPayload;
+  cGetLhaFile& payload = fields.payload ? *fields.payload : ownPayload;
+  payload.HoldPayload();
   DWORD total[2] = {};
   const int measured = payload.GetPayloadSize(total);
   fields.memberCount = payload.memberCount;
@@ -56,6 +58,8 @@ int CheckInstallFolder(cInstallFolderUi* ui, const cInstallFolderFields& fields)
   GetFreeSpace(fields.installDir.GetData(), &fields.freeBytes);
 
   if (fields.freeBytes < fields.requiredBytes) {
+    // No installation follows: the plaintext goes at once.
+    payload.ReleasePayload();
     // The notice stays: it goes with the page when the program closes.
     MessageBoxA(page, kNotEnoughSpace, kWarningCaption, MB_ICONQUESTION);
     ui->CloseProgram();

@@ -8,6 +8,8 @@
 #include "install/InstallFolderUi.h"
 #include "morstd/MorString.h"
 
+class cGetLhaFile;
+
 // The main window's values the check fills in.
 struct cInstallFolderFields {
   morstd::cMorString& installDir;
@@ -15,6 +17,10 @@ struct cInstallFolderFields {
   uint64_t& freeBytes;
   int& memberCount;
   int& createInstallDir;
+  // The main window's extractor: it keeps the measured payload deciphered for the
+  // installation (and on a second Next measures without deciphering again). Null: a
+  // fresh extractor measures and lets the payload go.
+  cGetLhaFile* payload = nullptr;
 };
 
 // How long the notice stays up at least, so that it can be read.

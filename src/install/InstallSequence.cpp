@@ -92,7 +92,8 @@ void Install(const InstallPlan& plan, const InstallPaths& paths, cProgressSink* 
   CheckExistDir(paths.viewerFolder.GetData(), kCreateMissing);
   CheckExistDir(paths.dataViewerFolder.GetData(), kCreateMissing);
 
-  cGetLhaFile payload;
+  cGetLhaFile ownPayload;
+  cGetLhaFile& payload = plan.payload ? *plan.payload : ownPayload;
   if (!payload.ExtractAll(paths.viewerFolder.GetData(), paths.dataViewerFolder.GetData(), progress,
                           &step, total)) {
     throw kInstallExtractFailed;

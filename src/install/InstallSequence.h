@@ -8,6 +8,7 @@
 #include "install/Shortcut.h"
 #include "morstd/ProgressSink.h"
 
+class cGetLhaFile;
 class cReg;
 
 // What the wizard collected; the sequence only reads it.
@@ -22,6 +23,9 @@ struct InstallPlan {
   int createInstallDir = 0;
   int memberCount = 0;  // counted when the payload's size was measured
   cReg* reg = nullptr;
+  // The extractor that measured the payload, still holding it deciphered, so that the
+  // installation does not decipher it again; null: the installation deciphers it.
+  cGetLhaFile* payload = nullptr;
 };
 
 // Failure codes of the installation.

@@ -10,11 +10,21 @@
 namespace morstd {
 namespace {
 
-// The text area grows 256 bytes beyond the current need and the index 10 entries at a
-// time: lists are built once, from a few dozen to a few thousand names.
+// A new list starts with 256 bytes beyond its first text and 10 index entries. Each
+// growth at least doubles the area and the index (at least 256 bytes beyond the need,
+// at least 10 entries more), so that a list of tens of thousands of names is copied a
+// few dozen times while it is built, not once per name.
 constexpr int kDataSlack = 256;
 constexpr int kIndexStep = 10;
 constexpr int64_t kEntrySize = sizeof(int);
+
+// The larger of the need and twice the old size, kept within what the 32-bit fields
+// describe whenever the need itself fits.
+int64_t Grown(int64_t need, int64_t old) {
+  const int64_t doubled = old * 2;
+  if (doubled <= need) return need;
+  return doubled > INT_MAX ? (need > INT_MAX ? need : int64_t{INT_MAX}) : doubled;
+}
 
 // Sizes beyond what the 32-bit fields can describe count as memory not to be had.
 void* AllocZeroed(int64_t bytes) {
@@ -40,7 +50,11 @@ void cMorMemBlock::Fail() {
 }
 
 void cMorMemBlock::GrowIndex() {
-  const int64_t entries = index ? int64_t{indexCapacity} + kIndexStep : kIndexStep;
+  GrowIndexTo(index ? Grown(int64_t{indexCapacity} + kIndexStep, indexCapacity) : kIndexStep);
+}
+
+void cMorMemBlock::GrowIndexTo(int64_t entries) {
+  if (entries > INT_MAX / kEntrySize) Fail();
   int* grown = static_cast<int*>(AllocZeroed(entries * kEntrySize));
   if (!grown) Fail();
   if (index) std::memcpy(grown, index, sizeof(int) * indexCapacity);
@@ -69,7 +83,7 @@ int cMorMemBlock::Add(const char* text) {
   const int used = index[count];
   const int64_t end = used + length + 1;
   if (end >= dataCapacity) {
-    const int64_t size = end + kDataSlack;
+    const int64_t size = Grown(end + kDataSlack, dataCapacity);
     char* grown = static_cast<char*>(AllocZeroed(size));
     if (!grown) Fail();
     std::memcpy(grown, data, used);
@@ -86,6 +100,22 @@ int cMorMemBlock::Add(const char* text) {
   return 1;
 }
 
+void cMorMemBlock::Reserve(int texts, int bytes) {
+  if (texts < 0 || bytes < 0) return;
+  // Room for the texts after the ones there are, their bytes and the spare NUL.
+  const int64_t entries = int64_t{count} + texts + 1;
+  if (index && entries > indexCapacity) GrowIndexTo(entries);
+  if (!data) return;
+  const int64_t need = int64_t{index[count]} + bytes + 1;
+  if (need <= dataCapacity) return;
+  char* grown = static_cast<char*>(AllocZeroed(need));
+  if (!grown) Fail();
+  std::memcpy(grown, data, index[count]);
+  MorFree(data);
+  data = grown;
+  dataCapacity = static_cast<int>(need);
+}
+
 int cMorMemBlock::AddMultiple(const char* texts, uint32_t total, uint32_t n) {
   if (n == 0) return 1;
   if (!texts) return 0;
@@ -99,6 +129,12 @@ int cMorMemBlock::AddMultiple(const char* texts, uint32_t total, uint32_t n) {
     const uint32_t size = static_cast<uint32_t>(static_cast<const char*>(nul) - at) + 1;
     try {
       Add(at);
+      // Once the first text has sized the list, room for the rest at once: each takes
+      // at least its NUL, so no more than what is left of `total` can come.
+      if (i == 0 && total - size <= INT_MAX) {
+        const uint32_t rest = n - 1 < total - size ? n - 1 : total - size;
+        Reserve(static_cast<int>(rest), static_cast<int>(total - size));
+      }
     } catch (...) {
       return 0;
     }

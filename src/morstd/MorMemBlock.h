@@ -26,6 +26,11 @@ class cMorMemBlock {
   // or an addition fails (the list is then cleared); 1 once all `n` are added. Never
   // throws.
   int AddMultiple(const char* texts, uint32_t total, uint32_t n);
+  // Makes room, once there is a first text, for `texts` more texts taking `bytes` bytes
+  // in all with their NULs, so that adding them copies nothing. Without a first text
+  // it changes nothing (the first Add sizes the list as always). When memory cannot be
+  // had the list is cleared and cMorMemBlockException thrown.
+  void Reserve(int texts, int bytes);
   // Text i, or null outside 0 .. count - 1. Valid until the list next changes.
   const char* GetAt(int i) const;
   int GetCount() const { return count; }
@@ -43,6 +48,7 @@ class cMorMemBlock {
 
  private:
   void GrowIndex();
+  void GrowIndexTo(int64_t entries);
   [[noreturn]] void Fail();
 
   char* data = nullptr;

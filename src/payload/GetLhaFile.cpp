@@ -41,7 +41,13 @@ void cGetLhaFile::MakeResourceKey() {
   hash.GetDigest(key);
 }
 
+void cGetLhaFile::ReleasePayload() {
+  payload.Clear();
+  heldResource = 0;
+}
+
 int cGetLhaFile::LoadDatResource(WORD id) {
+  if (holdPayload && heldResource == id && payload.data) return 1;
   switch (LockDatResource(id, &resourceData, &resourceSize)) {
     case kDatResourceLocked:
       break;
@@ -54,18 +60,24 @@ int cGetLhaFile::LoadDatResource(WORD id) {
       return ShowResourceError(kLockFailed);
   }
 
+  // Deciphered straight from the locked bytes into `payload`, the one buffer the
+  // archive reader uses: no copy of the resource and no second plaintext.
   try {
-    morstd::cMorBinary image;
     payload.Clear();
-    image.Assign(resourceData, resourceSize);
-    if (!DecryptData(image, &payload)) throw kDecipherFailure;
+    heldResource = 0;
+    if (!DecryptData(resourceData, resourceSize, &payload)) throw kDecipherFailure;
   } catch (...) {
     return ShowResourceError(kDecryptFailed);
   }
+  heldResource = id;
   return 1;
 }
 
 int cGetLhaFile::DecryptData(const morstd::cMorBinary& input, morstd::cMorBinary* output) {
+  return DecryptData(input.data, input.size, output);
+}
+
+int cGetLhaFile::DecryptData(const BYTE* image, DWORD size, morstd::cMorBinary* output) {
   try {
     MakeResourceKey();
     cRC4 cipher;
@@ -73,18 +85,17 @@ int cGetLhaFile::DecryptData(const morstd::cMorBinary& input, morstd::cMorBinary
     cipher.Reset();
     cipher.keyLength = kKeyLength;
     std::memcpy(cipher.keyMaterial, key, kKeyLength);
-    int32_t plainLength = 0;
-    const BYTE* plain = cipher.Decrypt(input.data, input.size, &plainLength);
-    if (!plain) {
-      // The key is of no use once the decipherment has failed; the context wipes its
-      // own copy when it goes.
-      morstd::MorWipe(key, sizeof key);
-      cipher.FreeBuffers();
+    // The key is of no use once the cipher holds it; the context wipes its own copy
+    // when it goes.
+    morstd::MorWipe(key, sizeof key);
+    if (!image || size < cRC4::kSaltLength) return 0;
+    // A zeroed block of the plaintext's length (and the spare zeros after it that the
+    // buffer always keeps), then the keystream run into it.
+    output->Assign(nullptr, size - cRC4::kSaltLength);
+    if (!cipher.DecryptTo(image, size, output->data)) {
+      output->Clear();
       return 0;
     }
-    output->Assign(plain, static_cast<DWORD>(plainLength));
-    morstd::MorWipe(key, sizeof key);
-    cipher.FreeBuffers();
     return 1;
   } catch (...) {
     morstd::MorWipe(key, sizeof key);

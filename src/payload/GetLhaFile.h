@@ -34,6 +34,16 @@ class cGetLhaFile {
   // 1 on success, with `key` wiped; 0 on any failure, including an image shorter than
   // its salt. Never throws.
   int DecryptData(const morstd::cMorBinary& input, morstd::cMorBinary* output);
+  // The same straight from a stored image of `size` bytes (the locked resource) into
+  // `output`, which is the only buffer the plaintext ever occupies.
+  int DecryptData(const BYTE* image, DWORD size, morstd::cMorBinary* output);
+
+  // Keeps the deciphered payload between the operations of this object, so that the
+  // folder page's measurement and the installation after it decipher the payload once:
+  // a later operation on the same resource uses it again. ExtractAll, the last
+  // operation that needs it, and ReleasePayload wipe it.
+  void HoldPayload() { holdPayload = true; }
+  void ReleasePayload();
 
   // The archive operations. Each loads and deciphers its resource, parses every
   // header, and releases all of it before returning; 1 on success, 0 on failure with
@@ -48,17 +58,20 @@ class cGetLhaFile {
   // Empties `list`, then appends every member name except "SetupInfo.xml".
   int ListInstallFiles(morstd::cMorMemBlock* list);
   // Writes the uninstall record (the installed names and the two shortcut choices)
-  // to `path`, replacing any file there.
+  // to `path`, replacing any file there. After a whole ExtractAll on this object its
+  // names serve, without the payload being deciphered again.
   int WriteUninstRecord(const char* path, int32_t startMenuShortcut, int32_t desktopShortcut);
   // Extracts every member except "SetupInfo.xml", the placeholders of its name
   // replaced by the two folders. After each member `*step` is counted up and the sink
   // shown (*step x 100 / totalSteps)% with the path, then the thread pauses
-  // extractPauseMs. Empty folders: 0 at once, nothing loaded, `lastError` untouched.
+  // extractPauseMs, or less in a payload of many members (the pauses of one
+  // extraction add up to about two seconds at most). Empty folders: 0 at once,
+  // nothing loaded, `lastError` untouched.
   int ExtractAll(const char* installFolder, const char* appDataFolder, cProgressSink* progress,
                  int* step, int totalSteps);
 
-  // The pause after each extracted member, so that the progress can be read; tests
-  // shorten it.
+  // The longest pause after each extracted member, so that the progress can be read;
+  // tests shorten it.
   static constexpr DWORD kExtractPauseMs = 50;
   static DWORD extractPauseMs;
 
@@ -68,4 +81,12 @@ class cGetLhaFile {
   int32_t lastError = 0;    // minus the failure code of the last failed archive operation
   BYTE key[kKeyLength] = {};  // zero except while a decipherment runs
   morstd::cMorBinary payload;  // the deciphered archive
+
+ private:
+  bool holdPayload = false;
+  WORD heldResource = 0;  // the resource `payload` holds deciphered, 0 for none
+  // What the last ExtractAll wrote, as ListInstallFiles lists it, for the record;
+  // complete only when the extraction went through.
+  morstd::cMorMemBlock extractedNames;
+  bool extractedAll = false;
 };

@@ -6,6 +6,7 @@
 
 #include "morstd/CatchCode.h"
 #include "morstd/MorAlloc.h"
+#include "morstd/StepPacer.h"
 #include "payload/GetLhaFile.h"
 #include "payload/LhaArchiveReader.h"
 #include "payload/MemberBuffer.h"
@@ -41,16 +42,20 @@ constexpr int kRecordNames = 130;
 constexpr uint32_t kReadMeSlack = 64;
 constexpr uint32_t kExtractSlack = 32;
 
-// The deciphered archive is wiped and released whatever way an operation ends.
+// The deciphered archive is wiped and released whatever way an operation ends, unless
+// the extractor holds it for the next operation.
 class PayloadRelease {
  public:
-  explicit PayloadRelease(morstd::cMorBinary* payload) : payload_(payload) {}
-  ~PayloadRelease() { payload_->Clear(); }
+  PayloadRelease(cGetLhaFile* lha, bool keep) : lha_(lha), keep_(keep) {}
+  ~PayloadRelease() {
+    if (!keep_) lha_->ReleasePayload();
+  }
   PayloadRelease(const PayloadRelease&) = delete;
   PayloadRelease& operator=(const PayloadRelease&) = delete;
 
  private:
-  morstd::cMorBinary* payload_;
+  cGetLhaFile* lha_;
+  bool keep_;
 };
 
 class FileClose {
@@ -64,7 +69,7 @@ class FileClose {
   HANDLE file_;
 };
 
-bool IsSetupInfo(const LhaMember& member) { return lstrcmpiA(member.name, kSetupInfoName) == 0; }
+bool IsSetupInfo(const LhaMember& member) { return IsSetupInfoName(member.name); }
 
 // Loads and deciphers resource `id` and parses every header of it into `reader`.
 void OpenPayload(cGetLhaFile* lha, WORD id, cLhaArchiveReader* reader, const StepCodes& codes) {
@@ -97,7 +102,7 @@ int RunCoded(int32_t* lastError, Body body) {
 }  // namespace
 
 int cGetLhaFile::GetReadMe(morstd::cMorString* text) {
-  PayloadRelease release(&payload);
+  PayloadRelease release(this, holdPayload);
   return RunCoded(&lastError, [&] {
     cLhaArchiveReader reader;
     OpenPayload(this, kReadMeResource, &reader, kReadMeCodes);
@@ -124,7 +129,7 @@ int cGetLhaFile::GetReadMe(morstd::cMorString* text) {
 int cGetLhaFile::GetPayloadSize(DWORD total[2]) {
   total[0] = 0;
   total[1] = 0;
-  PayloadRelease release(&payload);
+  PayloadRelease release(this, holdPayload);
   return RunCoded(&lastError, [&] {
     cLhaArchiveReader reader;
     OpenPayload(this, kPayloadResource, &reader, kListCodes);
@@ -141,7 +146,7 @@ int cGetLhaFile::GetPayloadSize(DWORD total[2]) {
 }
 
 int cGetLhaFile::ListInstallFiles(morstd::cMorMemBlock* list) {
-  PayloadRelease release(&payload);
+  PayloadRelease release(this, holdPayload);
   return RunCoded(&lastError, [&] {
     list->Clear();
     cLhaArchiveReader reader;
@@ -157,8 +162,9 @@ int cGetLhaFile::ListInstallFiles(morstd::cMorMemBlock* list) {
 int cGetLhaFile::WriteUninstRecord(const char* path, int32_t startMenuShortcut,
                                    int32_t desktopShortcut) {
   return RunCoded(&lastError, [&] {
-    morstd::cMorMemBlock names;
-    if (!ListInstallFiles(&names)) throw kRecordList;
+    morstd::cMorMemBlock listed;
+    if (!extractedAll && !ListInstallFiles(&listed)) throw kRecordList;
+    const morstd::cMorMemBlock& names = extractedAll ? extractedNames : listed;
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw kRecordCreate;
@@ -174,6 +180,8 @@ int cGetLhaFile::WriteUninstRecord(const char* path, int32_t startMenuShortcut,
       if (!WriteFile(file, names.GetData(), dataSize, &written, nullptr) || written != dataSize)
         throw kRecordNames;
     }
+    extractedNames.Clear();
+    extractedAll = false;
     lastError = 0;
   });
 }
@@ -183,13 +191,19 @@ int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder
   if (!installFolder || !*installFolder || !appDataFolder || !*appDataFolder) return 0;
   int ownStep = 0;
   if (!step) step = &ownStep;
-  PayloadRelease release(&payload);
+  extractedNames.Clear();
+  extractedAll = false;
+  // The record is written from the names listed here: the payload is not needed
+  // after the extraction, held or not.
+  PayloadRelease release(this, false);
   return RunCoded(&lastError, [&] {
     cLhaArchiveReader reader;
     OpenPayload(this, kPayloadResource, &reader, kExtractCodes);
+    morstd::cStepPacer pacer(InstalledMemberCount(reader.Members()), extractPauseMs);
     morstd::cMorString path;
     if (!reader.Walk([&](int index, const LhaMember& member) {
           if (IsSetupInfo(member)) return true;
+          extractedNames.Add(member.name);
           path.Assign(member.name);
           path.ReplaceAll(kProgramFilesPlaceholder, installFolder);
           path.ReplaceAll(kAppDataPlaceholder, appDataFolder);
@@ -214,9 +228,10 @@ int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder
               totalSteps > 0 ? static_cast<int>(static_cast<int64_t>(*step) * 100 / totalSteps)
                              : 100;
           if (progress) progress->SetProgress(percent, path.GetData() ? path.GetData() : "");
-          Sleep(extractPauseMs);
+          pacer.Pause();
           return true;
         }))
       throw kExtractCodes.walk;
+    extractedAll = true;
   });
 }

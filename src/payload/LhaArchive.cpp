@@ -153,6 +153,7 @@ void ClearList(LhaMemberList* list) {
   list->current = nullptr;
   list->tail = nullptr;
   list->count = 0;
+  list->currentIndex = 0;
 }
 
 }  // namespace
@@ -208,6 +209,7 @@ int ReadHeaders(LhaMemberList* list, cMorLhaDec* decoder) {
     list->tail = member;
     list->current = member;
     ++list->count;
+    list->currentIndex = list->count;
     int result = ReadHeader(decoder, member);
     if (result == kLhaHeadersRead) continue;
     if (result == kLhaHeaderEnd) {
@@ -220,6 +222,7 @@ int ReadHeaders(LhaMemberList* list, cMorLhaDec* decoder) {
       }
       list->current = list->tail;
       --list->count;
+      list->currentIndex = list->count;
       morstd::MorFree(member);
       return kLhaHeadersRead;
     }
@@ -229,10 +232,18 @@ int ReadHeaders(LhaMemberList* list, cMorLhaDec* decoder) {
 
 int SelectMember(LhaMemberList* list, int index, cMorLhaDec* decoder) {
   if (index < 1) return kLhaNoSuchMember;
+  // Members are selected in archive order: walking on from the current one keeps a
+  // whole pass over the archive linear in its member count.
   LhaMember* member = list->head;
-  for (int i = 1; i < index && member != nullptr; ++i) member = member->next;
+  int at = 1;
+  if (list->current != nullptr && list->currentIndex >= 1 && list->currentIndex <= index) {
+    member = list->current;
+    at = list->currentIndex;
+  }
+  for (; at < index && member != nullptr; ++at) member = member->next;
   if (member == nullptr) return kLhaNoSuchMember;
   list->current = member;
+  list->currentIndex = index;
   // A member the decoder cannot start (unknown method, data outside the archive) is
   // still selected; it then yields no bytes.
   if (decoder->StartMember(list) == cMorLhaDec::kNoTables) return kLhaNoTables;

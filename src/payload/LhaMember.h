@@ -25,6 +25,9 @@ struct LhaMemberList {
   LhaMember* current;
   LhaMember* tail;
   int32_t count;
+  // The 1-based index of `current`, 0 when there is none: selecting the next member
+  // walks on from there instead of from the head.
+  int32_t currentIndex;
 };
 
 // A name ending in a backslash is a folder entry: listed, selectable, never decoded.

@@ -14,6 +14,13 @@ inline constexpr char kSetupInfoName[] = "SetupInfo.xml";
 inline constexpr char kProgramFilesPlaceholder[] = "#PROGRAMFILES#";
 inline constexpr char kAppDataPlaceholder[] = "#APPDATA#";
 
+struct LhaMemberList;
+
+// True for the update patch's name in any case: that member is never installed.
+bool IsSetupInfoName(const char* name);
+// The members of the list that an installation or update writes (all but the patch).
+int InstalledMemberCount(const LhaMemberList& list);
+
 // True when `name` names a folder: it ends in a backslash of its own, not in the
 // second byte of a Shift-JIS character such as "表" (0x95 0x5C).
 bool IsFolderEntry(const char* name);

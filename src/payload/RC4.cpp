@@ -61,10 +61,18 @@ void cRC4::WipeKeyState() {
   morstd::MorWipe(salt, sizeof salt);
 }
 
+namespace {
+
+// An image without a whole salt has no meaning; refusing it keeps plainLength from
+// going negative and the keystream run from reading before the input.
+bool UsableImage(const BYTE* input, DWORD length) {
+  return input && length >= cRC4::kSaltLength && length <= kMaxInput;
+}
+
+}  // namespace
+
 BYTE* cRC4::Decrypt(const BYTE* input, DWORD length, int32_t* plainLength) {
-  // An image without a whole salt has no meaning; refusing it keeps plainLength from
-  // going negative and the keystream run from reading before the input.
-  if (length < kSaltLength || length > kMaxInput || !input) return nullptr;
+  if (!UsableImage(input, length)) return nullptr;
 
   Release(&output, &outputBytes);
   const size_t bytes = size_t{length} + kOutputSlack;
@@ -72,17 +80,20 @@ BYTE* cRC4::Decrypt(const BYTE* input, DWORD length, int32_t* plainLength) {
   if (!output) return nullptr;
   outputBytes = bytes;
 
-  const DWORD plain = length - kSaltLength;
-  if (plainLength) *plainLength = static_cast<int32_t>(plain);
+  if (plainLength) *plainLength = static_cast<int32_t>(length - kSaltLength);
+  DecryptTo(input, length, output);
+  return output;
+}
 
+bool cRC4::DecryptTo(const BYTE* input, DWORD length, BYTE* plain) {
+  if (!UsableImage(input, length) || !plain) return false;
   saltLength = kSaltLength;
   useSaltedKey = 1;
   std::memset(salt, 0, sizeof salt);
   std::memcpy(salt, input, kSaltLength);
   PrepareKey();
-
-  Transform(input + kSaltLength, output, plain);
-  return output;
+  Transform(input + kSaltLength, plain, length - kSaltLength);
+  return true;
 }
 
 void cRC4::Transform(const BYTE* input, BYTE* result, DWORD count) {

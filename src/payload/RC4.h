@@ -35,6 +35,11 @@ class cRC4 {
   // untouched, when the image is shorter than 16 bytes, too long for a signed length,
   // or the buffer cannot be had.
   BYTE* Decrypt(const BYTE* input, DWORD length, int32_t* plainLength);
+  // Deciphers a stored image of `length` bytes straight into `plain`, which holds
+  // length - 16 bytes (a caller's buffer: the context owns nothing afterwards). False,
+  // with nothing written, for an image shorter than 16 bytes or too long for a signed
+  // length.
+  bool DecryptTo(const BYTE* input, DWORD length, BYTE* plain);
   // Derives the cipher key (salted when useSaltedKey is set) and runs the RC4 key
   // schedule into S. Leaves i and j alone.
   void PrepareKey();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -43,13 +45,24 @@ int Depth(const char* entry) {
   return depth;
 }
 
-bool Contains(const morstd::cMorMemBlock& list, const char* entry, bool folders) {
-  for (int i = 0; i < list.GetCount(); ++i) {
-    const char* candidate = list.GetAt(i);
-    if (IsFolder(candidate) == folders && lstrcmpA(candidate, entry) == 0) return true;
+// Entries of one kind (folders or files), looked up by their exact bytes in constant
+// time: a merge of tens of thousands of names must not compare each with all the
+// others. The set holds views into the lists, which must not change while it is used.
+class EntrySet {
+ public:
+  void AddFrom(const morstd::cMorMemBlock& list, bool folders) {
+    for (int i = 0; i < list.GetCount(); ++i) {
+      const char* entry = list.GetAt(i);
+      if (IsFolder(entry) == folders) entries.emplace(entry);
+    }
   }
-  return false;
-}
+  // True when the entry was not there yet (and now is).
+  bool Insert(const char* entry) { return entries.emplace(entry).second; }
+  bool Contains(const char* entry) const { return entries.count(entry) != 0; }
+
+ private:
+  std::unordered_set<std::string_view> entries;
+};
 
 }  // namespace
 
@@ -135,12 +148,14 @@ int cUninstDat::Save(const char* folder, int32_t startMenuShortcut, int32_t desk
 int cUninstDat::Merge(const morstd::cMorMemBlock& other) {
   try {
     morstd::cMorMemBlock merged;
+    EntrySet folders;  // every folder in `merged`
+    folders.AddFrom(names, true);
     for (int i = 0; i < names.GetCount(); ++i) {
       if (IsFolder(names.GetAt(i))) merged.Add(names.GetAt(i));
     }
     for (int i = 0; i < other.GetCount(); ++i) {
       const char* entry = other.GetAt(i);
-      if (IsFolder(entry) && !Contains(merged, entry, true)) merged.Add(entry);
+      if (IsFolder(entry) && folders.Insert(entry)) merged.Add(entry);
     }
     // Deepest first, ties in their order: the uninstaller removes each folder after
     // everything inside it.
@@ -151,12 +166,14 @@ int cUninstDat::Merge(const morstd::cMorMemBlock& other) {
     morstd::cMorMemBlock sorted;
     for (const auto& entry : byDepth) sorted.Add(merged.GetAt(entry.second));
     merged.CopyFrom(sorted);
+    EntrySet files;  // this record's files; new files are not compared among themselves
+    files.AddFrom(names, false);
     for (int i = 0; i < names.GetCount(); ++i) {
       if (!IsFolder(names.GetAt(i))) merged.Add(names.GetAt(i));
     }
     for (int i = 0; i < other.GetCount(); ++i) {
       const char* entry = other.GetAt(i);
-      if (!IsFolder(entry) && !Contains(names, entry, false)) merged.Add(entry);
+      if (!IsFolder(entry) && !files.Contains(entry)) merged.Add(entry);
     }
     names.CopyFrom(merged);
     lastError = 0;

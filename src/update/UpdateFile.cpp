@@ -66,17 +66,16 @@ int cUpdateFile::LoadDatResource() {
       case kDatResourceNotLocked:
         throw kResourceNotLocked;
     }
-    morstd::cMorBinary image;
-    image.Assign(data, size);
-    if (!DecryptData(image)) throw kNotDeciphered;
+    if (!DecryptData(data, size)) throw kNotDeciphered;
   });
 }
 
-int cUpdateFile::DecryptData(const morstd::cMorBinary& image) {
-  // The payload extractor's key and cipher; it wipes its key when it goes. The old
-  // payload is wiped only when the new one replaces it.
+int cUpdateFile::DecryptData(const BYTE* image, DWORD size) {
+  // The payload extractor's key and cipher, straight from the locked resource into
+  // `payload`: no copy of the resource, no second plaintext. The old payload is wiped
+  // when the new one replaces it.
   cGetLhaFile decipher;
-  return decipher.DecryptData(image, &payload);
+  return decipher.DecryptData(image, size, &payload);
 }
 
 int cUpdateFile::ListMembers() {
@@ -89,7 +88,7 @@ int cUpdateFile::ListMembers() {
     memberCount = 0;
     memberList.Clear();
     if (!reader.Walk([&](int, const LhaMember& member) {
-          if (lstrcmpiA(member.name, kSetupInfoName) == 0) return true;
+          if (IsSetupInfoName(member.name)) return true;
           requiredBytes += member.unpackedSize;
           memberList.Add(member.name);
           ++memberCount;

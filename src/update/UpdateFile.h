@@ -76,8 +76,9 @@ class cUpdateFile {
   // The text for lastError ("%s(30%d)" for grouped codes), or null for a code of no one's.
   const char* GetErrorMessage();
 
-  // The pause after each installed member and after the record merge, so that the
-  // progress can be read; tests shorten it.
+  // The longest pause after each installed member and after the record merge, so that
+  // the progress can be read (a payload of many members pauses less, about two seconds
+  // in all at most); tests shorten it.
   static constexpr DWORD kInstallPauseMs = 50;
   static DWORD installPauseMs;
 
@@ -93,7 +94,7 @@ class cUpdateFile {
   int32_t lastError = 0;
 
  private:
-  int DecryptData(const morstd::cMorBinary& image);
+  int DecryptData(const BYTE* image, DWORD size);
   int GetFreeSpace(const char* path);
   int BackupFolder(const char* path);
   int RestoreFolder(const char* path, bool resuming);

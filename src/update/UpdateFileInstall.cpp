@@ -1,8 +1,10 @@
 // The patch's deletions over the installed record, and the installation of the new
 // members with the merge of the uninstall record.
 #include <cstring>
+#include <optional>
 
 #include "morstd/CatchCode.h"
+#include "morstd/StepPacer.h"
 #include "morstd/StepPercent.h"
 #include "payload/LhaArchive.h"
 #include "payload/LhaArchiveReader.h"
@@ -50,10 +52,11 @@ const char* CheckedEntry(const morstd::cMorMemBlock& names, int i) {
 }
 
 // Counts the step and shows (step / total)% with the text, then lets it be read.
-void ShowStep(int* step, cProgressSink* progress, int total, const char* text) {
+void ShowStep(int* step, cProgressSink* progress, int total, const char* text,
+              morstd::cStepPacer* pacer) {
   ++*step;
   if (progress) progress->SetProgress(morstd::StepPercent(*step, total), text ? text : "");
-  Sleep(cUpdateFile::installPauseMs);
+  pacer->Pause();
 }
 
 }  // namespace
@@ -103,13 +106,16 @@ int cUpdateFile::InstallFiles(int* step, cProgressSink* progress, int total) {
   return RunCoded(&lastError, kInstallOther, [&] {
     if (!HasText(installLocation)) throw kNoInstallFolder;
     if (!HasText(appDataDir)) throw kNoAppDataFolder;
+    std::optional<morstd::cStepPacer> pacer;  // sized once the members are counted
     {
       cLhaArchiveReader reader;
       if (reader.Open(payload.data, payload.size) != kLhaOpenFound) throw kInstallNotOpened;
       if (reader.ReadHeaders() != kLhaHeadersRead) throw kInstallHeadersUnread;
+      // A pause after every member and after the merge.
+      pacer.emplace(InstalledMemberCount(reader.Members()) + 1, installPauseMs);
       cMorString path;
       if (!reader.Walk([&](int index, const LhaMember& member) {
-            if (lstrcmpiA(member.name, kSetupInfoName) == 0) return true;
+            if (IsSetupInfoName(member.name)) return true;
             path.Assign(member.name)
                 .ReplaceAll(kProgramFilesPlaceholder, installLocation)
                 .ReplaceAll(kAppDataPlaceholder, appDataDir);
@@ -133,7 +139,7 @@ int cUpdateFile::InstallFiles(int* step, cProgressSink* progress, int total) {
               if (!WriteWholeFile(path.GetData(), buffer.Data(), member.unpackedSize))
                 throw kMemberNotWritten;
             }
-            ShowStep(step, progress, total, path.GetData());
+            ShowStep(step, progress, total, path.GetData(), &*pacer);
             return true;
           }))
         throw kInstallMemberMissing;
@@ -146,6 +152,6 @@ int cUpdateFile::InstallFiles(int* step, cProgressSink* progress, int total) {
     if (!merged.Merge(memberList) ||
         !merged.Save(installLocation, header.startMenuShortcut, header.desktopShortcut))
       throw kRecordNotSaved;
-    ShowStep(step, progress, total, kMergeStatus);
+    ShowStep(step, progress, total, kMergeStatus, &*pacer);
   });
 }

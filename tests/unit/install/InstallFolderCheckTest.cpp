@@ -48,7 +48,7 @@ class InstallFolderCheckTest : public dhtest::PayloadFixture {
   int Check(const char* text) {
     ui.text = text;
     return CheckInstallFolder(&ui, {installDir, requiredBytes, freeBytes, memberCount,
-                                    createInstallDir});
+                                    createInstallDir, &payload});
   }
 
   static std::vector<hostwin::MessageBoxEntry> Messages() { return hostwin::MessageJournal(); }
@@ -59,6 +59,7 @@ class InstallFolderCheckTest : public dhtest::PayloadFixture {
   uint64_t freeBytes = 0;
   int memberCount = 0;
   int createInstallDir = -1;
+  cGetLhaFile payload;  // the main window's, held for the installation
 };
 
 void ExpectMessage(const hostwin::MessageBoxEntry& entry, const std::string& text,
@@ -122,6 +123,11 @@ TEST_F(InstallFolderCheckTest, ExactlyEnoughFreeSpacePassesAndOneByteShortCloses
   hostwin::SetFreeSpace("D", 100);
   EXPECT_EQ(1, Check("D:\\Dravenholt"));
   EXPECT_EQ(100u, freeBytes);
+  // The measured payload stays deciphered for the installation; measuring again (Back,
+  // then Next) does not decipher it again.
+  EXPECT_NE(nullptr, payload.payload.data);
+  EXPECT_EQ(1, Check("D:\\Dravenholt"));
+  EXPECT_EQ(1, hostwin::CallCount("FindResourceA"));
 
   hostwin::ClearMessageJournal();
   ui.events.clear();
@@ -135,6 +141,8 @@ TEST_F(InstallFolderCheckTest, ExactlyEnoughFreeSpacePassesAndOneByteShortCloses
   // The notice stays up until the closing program takes the page away.
   const std::vector<std::string> events = {"show notice", "close program"};
   EXPECT_EQ(events, ui.events);
+  // No installation follows: the plaintext is gone at once.
+  EXPECT_EQ(nullptr, payload.payload.data);
 }
 
 TEST_F(InstallFolderCheckTest, APayloadOver4GiBIsComparedIn64Bits) {

@@ -52,13 +52,17 @@ TEST(MorMemBlock, FirstTextSizesTheAreaAndIndex) {
   EXPECT_EQ(556, large.GetDataCapacity());
 }
 
-TEST(MorMemBlock, IndexGrowsByTenAndAreaBeyondTheNeed) {
+TEST(MorMemBlock, IndexAndAreaAtLeastDoubleAsTheyGrow) {
   cMorMemBlock block;
   for (int i = 0; i < 9; ++i) block.Add(std::to_string(i).c_str());
   EXPECT_EQ(10, block.GetIndexCapacity());
   block.Add("9");
   EXPECT_EQ(20, block.GetIndexCapacity());
   for (int i = 0; i < 10; ++i) EXPECT_EQ(std::to_string(i), block.GetAt(i));
+  cMorMemBlock longer;
+  for (int i = 0; i < 20; ++i) longer.Add(std::to_string(i).c_str());
+  EXPECT_EQ(40, longer.GetIndexCapacity());
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(std::to_string(i), longer.GetAt(i));
 
   // 20 bytes used of 256: a text ending at byte 255 fits, one more byte does not.
   block.Add(std::string(234, 'a').c_str());
@@ -72,6 +76,29 @@ TEST(MorMemBlock, IndexGrowsByTenAndAreaBeyondTheNeed) {
   EXPECT_EQ(20, OffsetOf(block, 10));
   EXPECT_EQ(std::string(235, 'b'), block.GetAt(10));
   EXPECT_EQ(257, block.GetDataSize());
+  EXPECT_TRUE(ZeroAfterUse(block));
+  // A small text that does not fit doubles the area; a large one grows it beyond its need.
+  block.Add(std::string(256, 'c').c_str());
+  EXPECT_EQ(2 * 512, block.GetDataCapacity());
+  block.Add(std::string(2000, 'd').c_str());
+  EXPECT_EQ(256 + 257 + 2001 + 256, block.GetDataCapacity());
+  EXPECT_EQ(std::string(256, 'c'), block.GetAt(11));
+  EXPECT_EQ(std::string(2000, 'd'), block.GetAt(12));
+  EXPECT_TRUE(ZeroAfterUse(block));
+}
+
+// Texts read back from a record are taken in with one allocation of each buffer after
+// the first text: the whole area and index are sized from the total and the count.
+TEST(MorMemBlock, AddMultipleMakesRoomForAllTextsAtOnce) {
+  std::string texts;
+  for (int i = 0; i < 1000; ++i) texts += "#PROGRAMFILES#\\file" + std::to_string(i) + '\0';
+  cMorMemBlock block;
+  ASSERT_EQ(1, block.AddMultiple(texts.c_str(), static_cast<uint32_t>(texts.size()), 1000));
+  EXPECT_EQ(1000, block.GetCount());
+  EXPECT_EQ(1001, block.GetIndexCapacity());
+  EXPECT_EQ(static_cast<int>(texts.size()) + 1, block.GetDataCapacity());
+  EXPECT_EQ(static_cast<int>(texts.size()) + 1, block.GetDataSize());
+  EXPECT_STREQ("#PROGRAMFILES#\\file999", block.GetAt(999));
   EXPECT_TRUE(ZeroAfterUse(block));
 }
 

@@ -196,7 +196,10 @@ TEST(LhaArchiveTest, SelectAndReadMembers) {
   // An unknown method is listed and selected, and delivers nothing.
   EXPECT_STREQ("-zzz-", reader.Member(3)->method);
   EXPECT_EQ("", reader.Decode(3, 4));
+  // Selection walks on from the current member, and back from the head.
+  EXPECT_EQ(reader.Member(3), reader.list.current);
   EXPECT_EQ("first", reader.Decode(1, 5));
+  EXPECT_EQ(reader.Member(1), reader.list.current);
   // Reading again after the end delivers nothing more.
   char more[4];
   EXPECT_EQ(0u, ReadMember(&reader.decoder, more, sizeof more));

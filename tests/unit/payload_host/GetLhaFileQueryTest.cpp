@@ -180,6 +180,42 @@ TEST_F(GetLhaFileQueryTest, UninstallRecordBytes) {
   EXPECT_EQ(0u, hostwin::OpenHandleCount());
 }
 
+// The folder page measures with a holding extractor; the installation extracts and
+// writes the record with the same one: the payload is deciphered once, and wiped once
+// the extraction is done.
+TEST_F(GetLhaFileQueryTest, AHeldPayloadIsDecipheredOnceForMeasureExtractAndRecord) {
+  RegisterArchive(kPayload, {{"#PROGRAMFILES#\\", ""},
+                             {"SetupInfo.xml", "x"},
+                             {"#PROGRAMFILES#\\a.exe", "abc"}});
+  CreateDirectoryA("C:\\P", nullptr);
+  CreateDirectoryA("C:\\AD", nullptr);
+  cGetLhaFile reference;
+  ASSERT_EQ(1, reference.WriteUninstRecord("C:\\Reference.dat", 1, 0));
+  hostwin::ClearFaults();  // the call counts start again
+
+  cGetLhaFile lha;
+  lha.HoldPayload();
+  DWORD total[2] = {};
+  ASSERT_EQ(1, lha.GetPayloadSize(total));
+  ASSERT_EQ(1, lha.GetPayloadSize(total));  // Next pressed again on the folder page
+  EXPECT_NE(nullptr, lha.payload.data);
+  ASSERT_EQ(1, lha.ExtractAll("C:\\P", "C:\\AD", nullptr, nullptr, 3));
+  EXPECT_EQ(nullptr, lha.payload.data);
+  ASSERT_EQ(1, lha.WriteUninstRecord("C:\\Uninst.dat", 1, 0));
+  EXPECT_EQ(1, hostwin::CallCount("FindResourceA"));
+  std::string expected, bytes;
+  ASSERT_TRUE(dhtest::ReadFileBytes("C:\\Reference.dat", &expected));
+  ASSERT_TRUE(dhtest::ReadFileBytes("C:\\Uninst.dat", &bytes));
+  EXPECT_EQ(expected, bytes);
+
+  // After an extraction that failed, the record is listed from the payload again.
+  hostwin::InjectFault({"FindResourceA", "130"});
+  EXPECT_EQ(0, lha.ExtractAll("C:\\P", "C:\\AD", nullptr, nullptr, 3));
+  hostwin::ClearFaults();
+  ASSERT_EQ(1, lha.WriteUninstRecord("C:\\Uninst.dat", 1, 0));
+  EXPECT_EQ(1, hostwin::CallCount("FindResourceA"));
+}
+
 TEST_F(GetLhaFileQueryTest, UninstallRecordOfAnEmptyListIsTheHeaderAlone) {
   dhtest::WriteFileBytes("C:\\Uninst.dat", "an older and longer record");
   RegisterArchive(kPayload, {{"SetupInfo.xml", "x"}});

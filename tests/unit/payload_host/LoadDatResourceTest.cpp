@@ -97,11 +97,11 @@ TEST_F(LoadDatResourceTest, ReloadingWipesTheFirstContent) {
   cMorBinary::SetReleaseObserver(RecordRelease);
   ASSERT_EQ(1, lha.LoadDatResource(cGetLhaFile::kPayloadResource));
   EXPECT_EQ(first, Payload(lha));
-  // The old payload went first, then the copy of the resource; both were wiped.
-  ASSERT_EQ(2u, releases.size());
+  // The old payload went, wiped; the resource was deciphered straight into the new
+  // one, without a copy of it or a second plaintext.
+  ASSERT_EQ(1u, releases.size());
   EXPECT_EQ(firstBlock, releases[0].block);
   EXPECT_TRUE(releases[0].wiped);
-  EXPECT_TRUE(releases[1].wiped);
 }
 
 TEST_F(LoadDatResourceTest, SaltOnlyResourceGivesAnEmptyPayload) {
@@ -179,11 +179,20 @@ TEST_F(LoadDatResourceTest, LoadAndLockFailuresAreReported) {
 TEST_F(LoadDatResourceTest, BufferFailureIsADecipherFailure) {
   RegisterPayload(cGetLhaFile::kPayloadResource, "payload");
   cGetLhaFile lha;
-  // The copy of the resource cannot be allocated.
+  // The plaintext's buffer cannot be allocated.
   morstd::MorFailNextAllocations(1);
   EXPECT_EQ(0, lha.LoadDatResource(cGetLhaFile::kPayloadResource));
   morstd::MorFailNextAllocations(0);
   ExpectOnlyMessage("DecryptData failed");
   EXPECT_EQ(nullptr, lha.payload.data);
   EXPECT_TRUE(KeyIsZero(lha));
+
+  // The plaintext's block is the only one a load takes: no copy of the resource and
+  // no second plaintext, so a second allocation failing changes nothing.
+  hostwin::ClearMessageJournal();
+  morstd::MorFailAllocationAfter(1);
+  EXPECT_EQ(1, lha.LoadDatResource(cGetLhaFile::kPayloadResource));
+  morstd::MorFailNextAllocations(0);
+  EXPECT_EQ("payload", Payload(lha));
+  EXPECT_TRUE(hostwin::MessageJournal().empty());
 }

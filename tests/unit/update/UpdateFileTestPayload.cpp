@@ -116,11 +116,18 @@ TEST_F(UpdateFilePayloadTest, AnImageShorterThanItsSaltIsUndecipherable) {
   EXPECT_TRUE(hostwin::MessageJournal().empty());
 }
 
-TEST_F(UpdateFilePayloadTest, NoMemoryForTheResourceCopyIsTheCatchAll) {
+// The resource is deciphered straight into the payload: its block is the only one the
+// load takes, and without it the payload is not deciphered.
+TEST_F(UpdateFilePayloadTest, NoMemoryForThePlaintextIsNotDeciphered) {
   RegisterPayload(NewMembers());
   morstd::MorFailNextAllocations(1);
   EXPECT_EQ(0, update.LoadDatResource());
-  EXPECT_EQ(99999, update.lastError);
+  EXPECT_EQ(120, update.lastError);
+  EXPECT_EQ(nullptr, update.payload.data);
+  morstd::MorFailAllocationAfter(1);
+  EXPECT_EQ(1, update.LoadDatResource());
+  morstd::MorFailNextAllocations(0);
+  EXPECT_EQ(0, update.lastError);
 }
 
 TEST_F(UpdateFilePayloadTest, ListMembersCodes) {
