@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <functional>
 
 #include "support/FileBytes.h"
@@ -86,7 +87,9 @@ void SetupE2ETest::RemoveInstallation() {
 }
 
 void SetupE2ETest::StartSetup(const char* arguments) {
-  std::string line = std::string("\"") + DH_SETUP_EXE + "\"";
+  // DH_SETUP_EXE_UNDER_TEST names another copy of the same build: the signed one.
+  const char* other = getenv("DH_SETUP_EXE_UNDER_TEST");
+  std::string line = std::string("\"") + (other && *other ? other : DH_SETUP_EXE) + "\"";
   if (arguments != nullptr) line += std::string(" ") + arguments;
   ASSERT_TRUE(setup_.Start(line)) << line;
   main_ = guitest::WaitForWindow(kMainClass, nullptr, kStepTimeoutMs, setup_.Id());

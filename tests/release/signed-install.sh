@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# signed-install.sh REPO SETUP_EXE E2E_TESTS WORK: signs a copy of the win64 installer
+# with a throwaway key (made in WORK/keys), checks the signature against the throwaway
+# authority and that dhpack still reads the payload, then runs the wizard's fresh
+# installation end to end under Wine with the signed copy.
+set -euo pipefail
+
+repo="$1" setup="$2" e2e="$3" work="$4"
+dhpack="$repo/build/tools/tools/dhpack/dhpack"
+fail() { echo "signed-install: $*" >&2; exit 1; }
+
+[ -f "$work/keys/signing.p12" ] || bash "$repo/tests/release/make-signing-key.sh" "$work/keys"
+signed="$work/DHViewSetup.exe"
+rm -f "$signed"
+osslsigncode sign -pkcs12 "$work/keys/signing.p12" -readpass "$work/keys/signing.pass" -h sha256 \
+  -n "Dravenholtビューア セットアップ" -in "$setup" -out "$signed" >/dev/null || fail "cannot sign $setup"
+osslsigncode verify -CAfile "$work/keys/ca.pem" -in "$signed" >/dev/null || fail "the signature does not verify"
+cmp -s <("$dhpack" list "$setup:130") <("$dhpack" list "$signed:130") ||
+  fail "dhpack lists another payload in the signed copy"
+"$dhpack" test "$signed:130" >/dev/null || fail "the signed copy's payload does not test clean"
+
+DH_SETUP_EXE_UNDER_TEST="Z:$(tr / '\\' <<<"$signed")" bash "$repo/scripts/wine-exec.sh" "$e2e" \
+  --gtest_filter=WizardE2ETest.FreshInstallationThroughEveryPageInstallsFilesLinksAndRegistry

@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# verify-refusals.sh DHPACK SAMPLE_DIR DECIPHER WORK: `dhpack verify` on small installers
+# made here (a manifest and the two "DAT" resources linked into an empty GUI program),
+# one sound and the others each with one fault that `dhpack build` would never let
+# through, packed with `dhpack pack` and enciphered by the independent cipher script:
+# each must fail, naming its fault, and the sound one must pass.
+set -euo pipefail
+
+dhpack="$1" sample="$2" decipher="$3" work="$4"
+cc=i686-w64-mingw32-gcc-posix
+windres=i686-w64-mingw32-windres
+failures=0
+fail() { echo "verify-refusals: $*" >&2; failures=$((failures + 1)); }
+
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+cat >manifest.xml <<'XML'
+<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
+  <trustInfo xmlns="urn:schemas-microsoft-com:asm.v3">
+    <security><requestedPrivileges>
+      <requestedExecutionLevel level="requireAdministrator" uiAccess="false"/>
+    </requestedPrivileges></security>
+  </trustInfo>
+</assembly>
+XML
+echo 'int __stdcall WinMain(void* a, void* b, char* c, int d) { (void)a; (void)b; (void)c; (void)d; return 0; }' >main.c
+"$cc" -c main.c -o main.o
+
+# The image of a plain archive under an all-zero salt: the cipher is its own inverse.
+encipher() {
+  head -c 16 /dev/zero >"$2.salted"
+  cat "$1" >>"$2.salted"
+  python3 "$decipher" "$2.salted" "$2.body"
+  { head -c 16 /dev/zero; cat "$2.body"; } >"$2"
+}
+
+# installer NAME PAYLOAD_IMAGE [LINK_FLAGS...]
+installer() {
+  local name="$1" payload="$2"
+  shift 2
+  printf '1 24 "manifest.xml"\n126 DAT "readme.dat"\n130 DAT "%s"\n' "$payload" >"$name.rc"
+  "$windres" "$name.rc" -O coff -o "$name.res.o"
+  "$cc" main.o "$name.res.o" "$@" -o "$name.exe"
+}
+
+# A layout of the viewer's programs and the folders an update backs up.
+mkdir -p tree/#PROGRAMFILES# tree/#APPDATA#/Collections tree/#APPDATA#/Model
+echo viewer >tree/#PROGRAMFILES#/DHViewer.exe
+echo uninstaller >tree/#PROGRAMFILES#/Uninstall.exe
+echo data >tree/#APPDATA#/Collections/list.xml
+echo model >tree/#APPDATA#/Model/default.ini
+# pack ARCHIVE PATH...: the paths relative to tree/ become the member names.
+pack() {
+  local archive="$1"
+  shift
+  (cd tree && "$dhpack" pack "$work/$archive" "$@" >/dev/null)
+}
+
+"$dhpack" readme --quiet --utf8 readme.dat "$sample/ReadMe.txt"
+"$dhpack" build --quiet sound.dat "$sample/payload" --add "#PROGRAMFILES#/DHViewer.exe=tree/#PROGRAMFILES#/DHViewer.exe" \
+  --add "#PROGRAMFILES#/Uninstall.exe=tree/#PROGRAMFILES#/Uninstall.exe"
+installer sound sound.dat -mwindows
+
+pack no-model.lzh '#PROGRAMFILES#/DHViewer.exe' '#PROGRAMFILES#/Uninstall.exe' '#APPDATA#/Collections/list.xml'
+encipher no-model.lzh no-model.dat
+installer no-model no-model.dat -mwindows
+
+printf '<UpdatePatch><Version>1.0</Version></UpdatePatch>' >tree/SetupInfo.xml
+pack bad-patch.lzh '#PROGRAMFILES#/DHViewer.exe' '#PROGRAMFILES#/Uninstall.exe' '#APPDATA#/Collections/list.xml' \
+  '#APPDATA#/Model/default.ini' SetupInfo.xml
+encipher bad-patch.lzh bad-patch.dat
+installer bad-patch bad-patch.dat -mwindows
+
+echo device >tree/#PROGRAMFILES#/aux.txt
+pack bad-name.lzh '#PROGRAMFILES#/DHViewer.exe' '#PROGRAMFILES#/Uninstall.exe' '#PROGRAMFILES#/aux.txt' \
+  '#APPDATA#/Collections/list.xml' '#APPDATA#/Model/default.ini'
+encipher bad-name.lzh bad-name.dat
+installer bad-name bad-name.dat -mwindows
+
+installer console sound.dat -mconsole
+
+# expect NAME STATUS TEXT: `dhpack verify NAME.exe` ends with STATUS and prints TEXT.
+expect() {
+  local status=0
+  "$dhpack" verify "$1.exe" >"$1.out" 2>&1 || status=$?
+  [ "$status" -eq "$2" ] || fail "$1: status $status, expected $2: $(cat "$1.out")"
+  grep -qF -- "$3" "$1.out" || fail "$1: no line \"$3\" in: $(cat "$1.out")"
+}
+expect sound 0 "passed all"
+expect no-model 1 'FAIL  the payload has "DHViewer.exe", "Uninstall.exe", "#APPDATA#\Collections\" and "#APPDATA#\Model\": the payload has no folder "#APPDATA#\Model\"'
+expect bad-patch 1 'FAIL  the installer parses "SetupInfo.xml": セットアップ情報取得失敗(20100)'
+expect bad-name 1 'FAIL  every member name is one the installer accepts: 1 refused, first "#PROGRAMFILES#\aux.txt" has a device name (aux.txt)'
+expect console 1 "FAIL  the Windows GUI subsystem: subsystem 3"
+# Only the fault of each is reported.
+for name in no-model bad-patch bad-name console; do
+  count="$(grep -c '^  FAIL' "$name.out" || true)"
+  [ "$count" -eq 1 ] || fail "$name: $count failed checks, expected one: $(cat "$name.out")"
+done
+
+[ "$failures" -eq 0 ] || exit 1
+echo "verify-refusals: the sound installer passes, each fault is named"
