@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# signed-install.sh REPO SETUP_EXE E2E_TESTS WORK: signs a copy of the win64 installer
+# signed-install.sh REPO DHPACK SETUP_EXE E2E_TESTS WORK: signs a copy of the win64 installer
 # with a throwaway key (made in WORK/keys), checks the signature against the throwaway
 # authority and that dhpack still reads the payload, then runs the wizard's fresh
 # installation end to end under Wine with the signed copy.
 set -euo pipefail
 
-repo="$1" setup="$2" e2e="$3" work="$4"
-dhpack="$repo/build/tools/tools/dhpack/dhpack"
+repo="$1" dhpack="$2" setup="$3" e2e="$4" work="$5"
 fail() { echo "signed-install: $*" >&2; exit 1; }
 
 [ -f "$work/keys/signing.p12" ] || bash "$repo/tests/release/make-signing-key.sh" "$work/keys"
