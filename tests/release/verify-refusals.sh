@@ -36,11 +36,12 @@ encipher() {
   { head -c 16 /dev/zero; cat "$2.body"; } >"$2"
 }
 
-# installer NAME PAYLOAD_IMAGE [LINK_FLAGS...]
+# installer NAME PAYLOAD_IMAGE [LINK_FLAGS...]; README_IMAGE in the environment names
+# another read-me.
 installer() {
   local name="$1" payload="$2"
   shift 2
-  printf '1 24 "manifest.xml"\n126 DAT "readme.dat"\n130 DAT "%s"\n' "$payload" >"$name.rc"
+  printf '1 24 "manifest.xml"\n126 DAT "%s"\n130 DAT "%s"\n' "${README_IMAGE:-readme.dat}" "$payload" >"$name.rc"
   "$windres" "$name.rc" -O coff -o "$name.res.o"
   "$cc" main.o "$name.res.o" "$@" -o "$name.exe"
 }
@@ -81,6 +82,17 @@ installer bad-name bad-name.dat -mwindows
 
 installer console sound.dat -mconsole
 
+# One byte of the last member's data changed: the cipher carries it through unchanged.
+cp sound.dat damaged.dat
+size="$(stat -c %s damaged.dat)"
+printf '\x55' | dd of=damaged.dat bs=1 seek="$((size - 40))" conv=notrunc status=none
+installer damaged damaged.dat -mwindows
+
+# A lead byte followed by a line end is no Shift-JIS character.
+printf 'Read me\r\n\x81\r\n' >bad-readme.txt
+"$dhpack" readme --quiet bad-readme.dat bad-readme.txt
+README_IMAGE=bad-readme.dat installer bad-readme sound.dat -mwindows
+
 # expect NAME STATUS TEXT: `dhpack verify NAME.exe` ends with STATUS and prints TEXT.
 expect() {
   local status=0
@@ -93,8 +105,10 @@ expect no-model 1 'FAIL  the payload has "DHViewer.exe", "Uninstall.exe", "#APPD
 expect bad-patch 1 'FAIL  the installer parses "SetupInfo.xml": セットアップ情報取得失敗(20100)'
 expect bad-name 1 'FAIL  every member name is one the installer accepts: 1 refused, first "#PROGRAMFILES#\aux.txt" has a device name (aux.txt)'
 expect console 1 "FAIL  the Windows GUI subsystem: subsystem 3"
+expect damaged 1 'FAIL  "DAT" 130 (the viewer) deciphers; its 16 member(s) decode and pass their CRCs: 1 failed, first member'
+expect bad-readme 1 "FAIL  the read-me is Shift-JIS text: it holds bytes that are no Shift-JIS character"
 # Only the fault of each is reported.
-for name in no-model bad-patch bad-name console; do
+for name in no-model bad-patch bad-name console damaged bad-readme; do
   count="$(grep -c '^  FAIL' "$name.out" || true)"
   [ "$count" -eq 1 ] || fail "$name: $count failed checks, expected one: $(cat "$name.out")"
 done
