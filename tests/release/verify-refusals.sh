@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # verify-refusals.sh DHPACK SAMPLE_DIR DECIPHER WORK: `dhpack verify` on small installers
 # made here (a manifest and the two "DAT" resources linked into an empty GUI program),
-# one sound and the others each with one fault that `dhpack build` would never let
-# through, packed with `dhpack pack` and enciphered by the independent cipher script:
-# each must fail, naming its fault, and the sound one must pass.
+# one sound (also signed with a throwaway key) and the others each with one fault that
+# `dhpack build` would never let through, packed with `dhpack pack` and enciphered by
+# the independent cipher script: each must fail, naming its fault, and the sound one
+# must pass.
 set -euo pipefail
 
 dhpack="$1" sample="$2" decipher="$3" work="$4"
@@ -93,6 +94,20 @@ printf 'Read me\r\n\x81\r\n' >bad-readme.txt
 "$dhpack" readme --quiet bad-readme.dat bad-readme.txt
 README_IMAGE=bad-readme.dat installer bad-readme sound.dat -mwindows
 
+# Signed with a throwaway key: the signer is named. A signature whose certificate
+# entry claims more bytes than the table holds is reported, not followed.
+bash "$(dirname "${BASH_SOURCE[0]}")/make-signing-key.sh" keys
+osslsigncode sign -pkcs12 keys/signing.p12 -readpass keys/signing.pass -h sha256 \
+  -in sound.exe -out signed.exe >/dev/null
+python3 - signed.exe overrun.exe <<'PY'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+table = struct.unpack_from("<I", data, pe + 24 + 96 + 4 * 8)[0]  # PE32 directory 4
+struct.pack_into("<I", data, table, 0x7FFFFFFF)
+open(sys.argv[2], "wb").write(data)
+PY
+
 # expect NAME STATUS TEXT: `dhpack verify NAME.exe` ends with STATUS and prints TEXT.
 expect() {
   local status=0
@@ -107,8 +122,10 @@ expect bad-name 1 'FAIL  every member name is one the installer accepts: 1 refus
 expect console 1 "FAIL  the Windows GUI subsystem: subsystem 3"
 expect damaged 1 'FAIL  "DAT" 130 (the viewer) deciphers; its 16 member(s) decode and pass their CRCs: 1 failed, first member'
 expect bad-readme 1 "FAIL  the read-me is Shift-JIS text: it holds bytes that are no Shift-JIS character"
+expect signed 0 "info  signed by CN=Dravenholt Test Signing, O=Dravenholt (issued by CN=Dravenholt Test Authority)"
+expect overrun 1 "FAIL  a readable Authenticode signature: the certificate entry overruns the table"
 # Only the fault of each is reported.
-for name in no-model bad-patch bad-name console damaged bad-readme; do
+for name in no-model bad-patch bad-name console damaged bad-readme overrun; do
   count="$(grep -c '^  FAIL' "$name.out" || true)"
   [ "$count" -eq 1 ] || fail "$name: $count failed checks, expected one: $(cat "$name.out")"
 done
