@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 DHPACK := $(abspath $(BUILD))/tools/tools/dhpack/dhpack
 
-.PHONY: all setup build host tools win64 win32 fuzz bench test test-host test-wine test-release test-fuzz run release clean
+.PHONY: all setup build host tools win64 win32 fuzz bench test test-host test-wine test-release test-fuzz run clean
 
 all: build
 
@@ -75,6 +75,7 @@ run: win64 win32
 # The release: a clean win32 build of the installer from the vendor's inputs (DH_PAYLOAD,
 # DH_README, DH_SETUP_VERSION; signed with DH_SIGN_PKCS12 and DH_SIGN_PASSWORD_FILE),
 # listed, summed and verified into build/release (scripts/release.sh).
+.PHONY: release
 release: tools
 	bash scripts/release.sh $(DHPACK)
 
