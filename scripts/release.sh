@@ -56,17 +56,7 @@ rm -rf "$out"
 mkdir -p "$out"
 exe="$out/DHViewSetup.exe"
 if [ -n "${DH_SIGN_PKCS12:-}" ]; then
-  command -v osslsigncode >/dev/null || fail "osslsigncode is missing (scripts/setup.sh installs it)"
-  sign=(osslsigncode sign -pkcs12 "$DH_SIGN_PKCS12" -readpass "$DH_SIGN_PASSWORD_FILE" -h sha256
-        -n "Dravenholtビューア セットアップ" -in "$build/DHViewSetup.exe" -out "$exe")
-  if [ -n "${DH_SIGN_URL:-}" ]; then sign+=(-ts "$DH_SIGN_URL"); fi
-  # The signing time is the release's time as well.
-  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then sign+=(-time "$SOURCE_DATE_EPOCH"); fi
-  "${sign[@]}" >/dev/null || fail "osslsigncode could not sign the installer"
-  ca="${DH_SIGN_CA:-/etc/ssl/certs/ca-certificates.crt}"
-  osslsigncode verify -CAfile "$ca" -in "$exe" >"$out/signature.log" 2>&1 ||
-    { cat "$out/signature.log" >&2; fail "the signed installer does not verify against $ca"; }
-  rm -f "$out/signature.log"
+  bash "$repo/scripts/sign.sh" "$build/DHViewSetup.exe" "$exe"
 else
   cp "$build/DHViewSetup.exe" "$exe"
 fi

@@ -10,10 +10,8 @@ fail() { echo "signed-install: $*" >&2; exit 1; }
 
 [ -f "$work/keys/signing.p12" ] || bash "$repo/tests/release/make-signing-key.sh" "$work/keys"
 signed="$work/DHViewSetup.exe"
-rm -f "$signed"
-osslsigncode sign -pkcs12 "$work/keys/signing.p12" -readpass "$work/keys/signing.pass" -h sha256 \
-  -n "Dravenholtビューア セットアップ" -in "$setup" -out "$signed" >/dev/null || fail "cannot sign $setup"
-osslsigncode verify -CAfile "$work/keys/ca.pem" -in "$signed" >/dev/null || fail "the signature does not verify"
+DH_SIGN_PKCS12="$work/keys/signing.p12" DH_SIGN_PASSWORD_FILE="$work/keys/signing.pass" \
+  DH_SIGN_CA="$work/keys/ca.pem" bash "$repo/scripts/sign.sh" "$setup" "$signed"
 cmp -s <("$dhpack" list "$setup:130") <("$dhpack" list "$signed:130") ||
   fail "dhpack lists another payload in the signed copy"
 "$dhpack" test "$signed:130" >/dev/null || fail "the signed copy's payload does not test clean"

@@ -8,6 +8,7 @@
 set -euo pipefail
 
 dhpack="$1" sample="$2" decipher="$3" work="$4"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cc=i686-w64-mingw32-gcc-posix
 windres=i686-w64-mingw32-windres
 failures=0
@@ -96,9 +97,9 @@ README_IMAGE=bad-readme.dat installer bad-readme sound.dat -mwindows
 
 # Signed with a throwaway key: the signer is named. A signature whose certificate
 # entry claims more bytes than the table holds is reported, not followed.
-bash "$(dirname "${BASH_SOURCE[0]}")/make-signing-key.sh" keys
-osslsigncode sign -pkcs12 keys/signing.p12 -readpass keys/signing.pass -h sha256 \
-  -in sound.exe -out signed.exe >/dev/null
+bash "$here/make-signing-key.sh" keys
+DH_SIGN_PKCS12=keys/signing.p12 DH_SIGN_PASSWORD_FILE=keys/signing.pass DH_SIGN_CA=keys/ca.pem \
+  bash "$here/../../scripts/sign.sh" sound.exe signed.exe
 python3 - signed.exe overrun.exe <<'PY'
 import struct, sys
 data = bytearray(open(sys.argv[1], "rb").read())
