@@ -9,8 +9,6 @@ namespace {
 // Fixed places of the PE format.
 constexpr size_t kDosNewHeaderOffset = 0x3C;
 constexpr size_t kCoffHeaderSize = 20;
-constexpr uint16_t kPe32Magic = 0x10B;
-constexpr uint16_t kPe32PlusMagic = 0x20B;
 constexpr size_t kPe32DirectoryCount = 92;       // in the optional header
 constexpr size_t kPe32PlusDirectoryCount = 108;
 constexpr size_t kSubsystemOffset = 68;          // the same in both forms

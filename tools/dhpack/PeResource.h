@@ -7,15 +7,21 @@
 #include <string>
 #include <vector>
 
+// Values of the headers' fields.
+inline constexpr uint16_t kMachineI386 = 0x14C;
+inline constexpr uint16_t kPe32Magic = 0x10B;
+inline constexpr uint16_t kPe32PlusMagic = 0x20B;
+inline constexpr uint16_t kSubsystemWindowsGui = 2;
+
 struct PeSection {
   uint32_t address, virtualSize, rawSize, rawOffset;
 };
 
 // What the file's headers say about it.
 struct PeHeaders {
-  uint16_t machine = 0;    // 0x14C i386, 0x8664 x86-64
-  uint16_t magic = 0;      // 0x10B PE32, 0x20B PE32+
-  uint16_t subsystem = 0;  // 2 Windows GUI, 3 console
+  uint16_t machine = 0;    // kMachineI386, 0x8664 x86-64
+  uint16_t magic = 0;      // kPe32Magic or kPe32PlusMagic
+  uint16_t subsystem = 0;  // kSubsystemWindowsGui, 3 console
   uint32_t resourceRva = 0, resourceSize = 0;
   // The Authenticode signature: a file offset and length, not an address.
   uint32_t certificateOffset = 0, certificateSize = 0;

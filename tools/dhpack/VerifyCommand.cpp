@@ -12,19 +12,15 @@
 #include "PayloadRules.h"
 #include "PeResource.h"
 #include "VersionResource.h"
+#include "payload/GetLhaFile.h"
 #include "payload/PayloadNames.h"
 
 namespace {
 
-constexpr uint16_t kMachineI386 = 0x14C;
-constexpr uint16_t kPe32Magic = 0x10B;
-constexpr uint16_t kSubsystemWindowsGui = 2;
 constexpr char kManifestType[] = "#24";
 constexpr uint16_t kManifestId = 1;
 constexpr char kVersionType[] = "#16";
 constexpr uint16_t kVersionId = 1;
-constexpr uint16_t kReadMeResource = 126;
-constexpr uint16_t kPayloadResource = 130;
 constexpr char kAdministratorLevel[] = "requireAdministrator";
 
 class cReport {
@@ -229,10 +225,10 @@ int VerifyInstaller(const std::string& file) {
   }
   CheckProgram(image, &report);
   cArchiveFile readMe;
-  if (CheckArchive(file, kReadMeResource, "the read-me", &readMe, &report))
+  if (CheckArchive(file, cGetLhaFile::kReadMeResource, "the read-me", &readMe, &report))
     CheckReadMe(&readMe, &report);
   cArchiveFile payload;
-  if (CheckArchive(file, kPayloadResource, "the viewer", &payload, &report))
+  if (CheckArchive(file, cGetLhaFile::kPayloadResource, "the viewer", &payload, &report))
     CheckPayload(&payload, &report);
   return report.Finish(file);
 }
