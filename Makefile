@@ -73,5 +73,12 @@ test: test-host test-wine test-release test-fuzz
 run: win64 win32
 	bash scripts/run.sh
 
+# The release: a clean win32 build of the installer from the vendor's inputs (DH_PAYLOAD,
+# DH_README, DH_SETUP_VERSION; signed with DH_SIGN_PKCS12 and DH_SIGN_PASSWORD_FILE),
+# listed, summed and verified into build/release (scripts/release.sh).
+.PHONY: release
+release: tools
+	bash scripts/release.sh $(DHPACK)
+
 clean:
 	rm -rf $(BUILD)

@@ -211,3 +211,13 @@ if [ "${DH_RUN_UPDATE:-}" = 1 ]; then
   fi
 fi
 echo "run: screenshots in $DH_SCREENSHOT_DIR"
+
+# The README's gallery (docs/gallery): the fresh installation's pictures at half size in
+# 64 colours, a few kilobytes each, so that the repository can carry them.
+gallery="$DH_SCREENSHOT_DIR/gallery"
+mkdir -p "$gallery"
+for png in "$DH_SCREENSHOT_DIR"/run-[1-6]-*.png; do
+  [ -f "$png" ] || continue
+  convert "$png" -resize 50% -colors 64 -strip "PNG8:$gallery/$(basename "$png")"
+done
+echo "run: small copies for docs/gallery in $gallery"

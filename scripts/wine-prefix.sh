@@ -14,7 +14,7 @@ set -euo pipefail
 
 . "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-readonly config_version="dh-prefix 2"
+readonly config_version="dh-prefix 3"
 readonly stamp="$WINEPREFIX/.dh-prefix-ready"
 
 prefix_ready() {
@@ -81,6 +81,16 @@ if ! grep -q '"Desktop"="Default"' "$WINEPREFIX/user.reg" ||
   echo "wine-prefix: settings missing from $WINEPREFIX/user.reg" >&2
   exit 1
 fi
+
+# The title bars' buttons are glyphs of Wine's Marlett font (Debian's fonts-wine). This
+# Wine does not load the fonts of its own data folder, so the buttons showed the
+# letters "0 1 r"; fonts in the prefix's Fonts folder are loaded at every start.
+marlett=/usr/share/wine/fonts/marlett.ttf
+if [ ! -f "$marlett" ]; then
+  echo "wine-prefix: $marlett is missing (Debian package fonts-wine; scripts/setup.sh installs it)" >&2
+  exit 1
+fi
+cp "$marlett" "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf"
 
 printf '%s\n' "$config_version" >"$stamp.tmp"
 mv "$stamp.tmp" "$stamp"

@@ -10,11 +10,14 @@
 #include "morstd/MorMemBlock.h"
 #include "morstd/MorString.h"
 #include "platform/win.h"
+#include "SetupVersion.h"
 
 class cReg {
  public:
-  // This setup's version, recorded as the installed version by a successful run.
-  static constexpr char kSetupVersion[] = "1.0.4.8219";
+  // This setup's version, recorded as the installed version by a successful run. The
+  // build chooses it (DH_SETUP_VERSION, "1.0.4.8219" unless the vendor gives another)
+  // and refuses one that this object's version comparison could not read.
+  static constexpr char kSetupVersion[] = DH_SETUP_VERSION;
 
   cReg();
   virtual ~cReg();

@@ -21,15 +21,22 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// The time stamp of every member: SOURCE_DATE_EPOCH when the build sets it, so that
-// a fixed salt gives the same bytes on every run; otherwise now.
+// SOURCE_DATE_EPOCH, when the build sets it to a time the archive can hold: a
+// reproducible build, whose images the inputs alone decide.
+bool SourceDateEpoch(uint32_t* seconds) {
+  const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+  if (!epoch) return false;
+  char* end = nullptr;
+  const unsigned long long value = std::strtoull(epoch, &end, 10);
+  if (end == epoch || *end != '\0' || value > UINT32_MAX) return false;
+  *seconds = static_cast<uint32_t>(value);
+  return true;
+}
+
+// The time stamp of every member: SOURCE_DATE_EPOCH when the build sets it; otherwise now.
 uint32_t MemberTimestamp() {
-  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
-    char* end = nullptr;
-    const unsigned long long seconds = std::strtoull(epoch, &end, 10);
-    if (end != epoch && *end == '\0' && seconds <= UINT32_MAX) return static_cast<uint32_t>(seconds);
-  }
-  return static_cast<uint32_t>(std::time(nullptr));
+  uint32_t seconds = 0;
+  return SourceDateEpoch(&seconds) ? seconds : static_cast<uint32_t>(std::time(nullptr));
 }
 
 // Writes the archive, or its resource image, to `out`.
@@ -39,9 +46,14 @@ int WriteResult(const std::string& out, std::vector<uint8_t> archive, const Buil
   if (options.plain) {
     image = std::move(archive);
   } else {
+    // A reproducible build without a salt of its own takes one from the archive.
     Salt salt;
-    if (!MakeSalt(options.salt, &salt, &error) || !EncipherArchive(archive, salt, &image, &error))
+    uint32_t epoch = 0;
+    if (options.salt.empty() && SourceDateEpoch(&epoch))
+      salt = SaltOfArchive(archive);
+    else if (!MakeSalt(options.salt, &salt, &error))
       return Fail(error);
+    if (!EncipherArchive(archive, salt, &image, &error)) return Fail(error);
   }
   if (!WriteFileAtomically(out, image, &error)) return Fail(error);
   if (!options.quiet)
@@ -66,6 +78,9 @@ int BuildPayload(const std::string& out, const std::vector<std::string>& sources
   }
   for (const std::string& spec : options.adds) {
     if (!source.AddSpec(spec, std::string(), &error)) return Fail("--add " + error);
+  }
+  for (const std::string& spec : options.defaults) {
+    if (!source.AddSpecUnlessGiven(spec, &error)) return Fail("--default " + error);
   }
   const std::vector<PayloadEntry> entries = source.Ordered();
   std::vector<std::string> names;

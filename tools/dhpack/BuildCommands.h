@@ -8,11 +8,13 @@
 #include <vector>
 
 struct BuildOptions {
-  std::string salt;             // 32 hex digits; empty for a fresh random salt
+  std::string salt;             // 32 hex digits; empty for a fresh random salt, or
+                                // with SOURCE_DATE_EPOCH one derived from the archive
   bool plain = false;           // write the archive itself instead of its resource image
   bool quiet = false;           // no progress lines
   bool utf8 = false;            // readme: the text is UTF-8 with any line ends
   std::vector<std::string> adds;  // build: extra "MEMBER=PATH" or "FOLDER\" members
+  std::vector<std::string> defaults;  // build: "MEMBER=PATH" files no source gives
 };
 
 // `sources` are layout folders and manifest files (see cPayloadSource).

@@ -37,3 +37,8 @@ bool Utf8ToCp932(const std::string& text, std::string* cp932, bool exact) {
   *cp932 = std::move(converted);
   return true;
 }
+
+bool IsCp932Text(const std::string& text) {
+  std::string utf8;
+  return Convert("UTF-8", "CP932", text, text.size() * 3, &utf8);
+}

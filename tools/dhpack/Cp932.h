@@ -7,3 +7,6 @@
 // character that code page 932 cannot represent. With `exact`, also false when the
 // conversion is one-way: "¥" becomes the byte 0x5C, which in a name is a separator.
 bool Utf8ToCp932(const std::string& text, std::string* cp932, bool exact);
+
+// Whether `text` is valid code page 932 (Shift-JIS) throughout.
+bool IsCp932Text(const std::string& text);

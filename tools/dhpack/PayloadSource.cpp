@@ -158,6 +158,13 @@ bool cPayloadSource::AddSpec(const std::string& spec, const std::string& base,
   return Add(Slashes(spec.substr(0, equals)), path.string(), error);
 }
 
+bool cPayloadSource::AddSpecUnlessGiven(const std::string& spec, std::string* error) {
+  std::string name;
+  if (Utf8ToCp932(Slashes(spec.substr(0, spec.find('='))), &name, true) && entries.count(Key(name)))
+    return true;
+  return AddSpec(spec, std::string(), error);
+}
+
 bool cPayloadSource::AddManifest(const std::string& file, std::string* error) {
   std::ifstream in(file, std::ios::binary);
   if (!in) {

@@ -26,6 +26,9 @@ class cPayloadSource {
   bool AddManifest(const std::string& file, std::string* error);
   // One file ("MEMBER=PATH"), or a folder ("MEMBER\"), as a manifest line says it.
   bool AddSpec(const std::string& spec, const std::string& base, std::string* error);
+  // The same, unless a source already gave the member: the build's own programs stand
+  // in for the vendor's only where the vendor gives none.
+  bool AddSpecUnlessGiven(const std::string& spec, std::string* error);
 
   // Every member in archive order: the folders enclosing a member are added when not
   // named, each folder's entry comes before its contents, files before sub-folders,

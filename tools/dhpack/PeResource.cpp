@@ -1,6 +1,7 @@
 #include "PeResource.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -8,11 +9,11 @@ namespace {
 // Fixed places of the PE format.
 constexpr size_t kDosNewHeaderOffset = 0x3C;
 constexpr size_t kCoffHeaderSize = 20;
-constexpr uint16_t kPe32Magic = 0x10B;
-constexpr uint16_t kPe32PlusMagic = 0x20B;
 constexpr size_t kPe32DirectoryCount = 92;       // in the optional header
 constexpr size_t kPe32PlusDirectoryCount = 108;
+constexpr size_t kSubsystemOffset = 68;          // the same in both forms
 constexpr size_t kResourceDirectoryIndex = 2;
+constexpr size_t kCertificateDirectoryIndex = 4;
 constexpr size_t kSectionHeaderSize = 40;
 constexpr size_t kResourceDirectorySize = 16;
 constexpr size_t kResourceEntrySize = 8;
@@ -38,14 +39,10 @@ struct Bytes {
   uint32_t U32(size_t at) { return Get(at, 4); }
 };
 
-struct Section {
-  uint32_t address, virtualSize, rawSize, rawOffset;
-};
-
 // The file offset of `length` bytes at relative virtual address `rva`.
-bool RvaToOffset(const std::vector<Section>& sections, uint32_t rva, uint32_t length,
+bool RvaToOffset(const std::vector<PeSection>& sections, uint32_t rva, uint32_t length,
                  size_t fileSize, size_t* offset) {
-  for (const Section& s : sections) {
+  for (const PeSection& s : sections) {
     const uint64_t extent = s.virtualSize ? s.virtualSize : s.rawSize;
     if (rva < s.address || rva - s.address >= extent) continue;
     const uint64_t within = rva - s.address;
@@ -87,8 +84,7 @@ bool ParseResourcePath(const std::string& text, std::string* file, uint16_t* id)
   return true;
 }
 
-bool FindPeResource(const uint8_t* data, size_t size, const std::string& type, uint16_t id,
-                    size_t* offset, size_t* length, std::string* error) {
+bool ReadPeHeaders(const uint8_t* data, size_t size, PeHeaders* headers, std::string* error) {
   Bytes bytes{data, size};
   auto fail = [&](const std::string& why) {
     *error = why;
@@ -98,33 +94,59 @@ bool FindPeResource(const uint8_t* data, size_t size, const std::string& type, u
   const size_t pe = bytes.U32(kDosNewHeaderOffset);
   if (!bytes.ok || bytes.U32(pe) != 0x00004550) return fail("not a PE executable");
   const size_t coff = pe + 4;
+  headers->machine = bytes.U16(coff);
   const uint16_t sectionCount = bytes.U16(coff + 2);
   const uint16_t optionalSize = bytes.U16(coff + 16);
   const size_t optional = coff + kCoffHeaderSize;
-  const uint16_t magic = bytes.U16(optional);
+  headers->magic = bytes.U16(optional);
   size_t countAt;
-  if (magic == kPe32Magic)
+  if (headers->magic == kPe32Magic)
     countAt = optional + kPe32DirectoryCount;
-  else if (magic == kPe32PlusMagic)
+  else if (headers->magic == kPe32PlusMagic)
     countAt = optional + kPe32PlusDirectoryCount;
   else
     return fail("unknown PE optional header");
-  if (bytes.U32(countAt) <= kResourceDirectoryIndex) return fail("the executable has no resources");
-  const uint32_t resourceRva = bytes.U32(countAt + 4 + 8 * kResourceDirectoryIndex);
-  const uint32_t resourceSize = bytes.U32(countAt + 8 + 8 * kResourceDirectoryIndex);
-  std::vector<Section> sections;
+  headers->subsystem = bytes.U16(optional + kSubsystemOffset);
+  const uint32_t directories = bytes.U32(countAt);
+  auto directory = [&](size_t index, uint32_t* where, uint32_t* length) {
+    *where = *length = 0;
+    if (directories <= index) return;
+    *where = bytes.U32(countAt + 4 + 8 * index);
+    *length = bytes.U32(countAt + 8 + 8 * index);
+  };
+  directory(kResourceDirectoryIndex, &headers->resourceRva, &headers->resourceSize);
+  directory(kCertificateDirectoryIndex, &headers->certificateOffset, &headers->certificateSize);
+  headers->sections.clear();
   const size_t table = optional + optionalSize;
   for (uint16_t i = 0; i < sectionCount; ++i) {
     const size_t at = table + i * kSectionHeaderSize;
-    sections.push_back({bytes.U32(at + 12), bytes.U32(at + 8), bytes.U32(at + 16), bytes.U32(at + 20)});
+    headers->sections.push_back(
+        {bytes.U32(at + 12), bytes.U32(at + 8), bytes.U32(at + 16), bytes.U32(at + 20)});
   }
   if (!bytes.ok) return fail("truncated PE headers");
+  return true;
+}
+
+bool FindPeResource(const uint8_t* data, size_t size, const std::string& type, uint16_t id,
+                    size_t* offset, size_t* length, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    *error = why;
+    return false;
+  };
+  PeHeaders headers;
+  if (!ReadPeHeaders(data, size, &headers, error)) return false;
+  const std::vector<PeSection>& sections = headers.sections;
+  const uint32_t resourceRva = headers.resourceRva;
+  const uint32_t resourceSize = headers.resourceSize;
   if (resourceRva == 0 || resourceSize == 0) return fail("the executable has no resources");
   size_t root;
   if (!RvaToOffset(sections, resourceRva, resourceSize, size, &root))
     return fail("the resource directory lies outside the file");
   Bytes tree{data + root, resourceSize};
 
+  // "#24" names the numbered type 24, as it does for FindResource.
+  const bool numberedType = type.size() > 1 && type[0] == '#';
+  const uint32_t typeId = numberedType ? static_cast<uint32_t>(std::atoi(type.c_str() + 1)) : 0;
   // Walk type, id and language; each step picks one entry of a directory.
   size_t directory = 0;
   for (int level = 0; level < kLevels; ++level) {
@@ -138,7 +160,8 @@ bool FindPeResource(const uint8_t* data, size_t size, const std::string& type, u
       const uint32_t name = tree.U32(entry);
       target = tree.U32(entry + 4);
       if (!tree.ok) return fail("malformed resource directory");
-      if (level == 0) found = (name & kHighBit) && SameName(tree, name & ~kHighBit, type);
+      if (level == 0 && numberedType) found = !(name & kHighBit) && name == typeId;
+      else if (level == 0) found = (name & kHighBit) && SameName(tree, name & ~kHighBit, type);
       else if (level == 1) found = !(name & kHighBit) && name == id;
       else found = true;  // the first language
     }

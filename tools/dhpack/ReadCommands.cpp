@@ -8,14 +8,11 @@
 #include <vector>
 
 #include "ArchiveFile.h"
-#include "Crc16.h"
+#include "MemberDecode.h"
 #include "MemberPath.h"
 #include "payload/LhaMember.h"
 
 namespace {
-
-// Decoded bytes are handed out in pieces of this size.
-constexpr uint32_t kChunk = 1u << 20;
 
 void Complain(const std::string& text) { std::fprintf(stderr, "dhpack: %s\n", text.c_str()); }
 
@@ -28,25 +25,6 @@ bool Load(cArchiveFile* archive, const std::string& file, const ReadOptions& opt
 
 std::string Describe(int index, const LhaMember& member) {
   return "member " + std::to_string(index) + " \"" + member.name + "\"";
-}
-
-// Decodes the member piece by piece into `sink`; the number of bytes delivered, or
-// -1 when it cannot be selected. A sink returning false stops the decoding.
-template <typename Sink>
-int64_t Decode(cLhaArchiveReader* reader, int index, const LhaMember& member, Sink sink) {
-  if (!reader->Select(index)) return -1;
-  if (LhaIsFolder(member)) return 0;
-  std::vector<uint8_t> chunk(kChunk);
-  uint64_t delivered = 0;
-  while (delivered < member.unpackedSize) {
-    const uint32_t want = static_cast<uint32_t>(
-        std::min<uint64_t>(kChunk, member.unpackedSize - delivered));
-    const uint32_t got = reader->Read(chunk.data(), want);
-    if (got && !sink(chunk.data(), got)) break;
-    delivered += got;
-    if (got < want) break;
-  }
-  return static_cast<int64_t>(delivered);
 }
 
 bool ParseIndex(const std::string& text, int count, int* index) {
@@ -114,25 +92,7 @@ int TestArchive(const std::string& file, const ReadOptions& options) {
   if (!Load(&archive, file, options)) return 1;
   int failures = 0;
   archive.Reader().Walk([&](int index, const LhaMember& member) {
-    cCrc16 crc;
-    const int64_t delivered = Decode(&archive.Reader(), index, member, [&](const uint8_t* p, uint32_t n) {
-      crc.Update(p, n);
-      return true;
-    });
-    uint16_t stored = 0;
-    std::string verdict = "OK";
-    if (LhaIsFolder(member)) {
-      verdict = "OK (folder)";
-    } else if (delivered != member.unpackedSize) {
-      verdict = "FAILED: decoded " + std::to_string(std::max<int64_t>(delivered, 0)) + " of " +
-                std::to_string(member.unpackedSize) + " bytes";
-    } else if (!archive.StoredCrc(index, &stored)) {
-      verdict = "FAILED: header outside the archive";
-    } else if (stored != crc.Value()) {
-      char text[64];
-      std::snprintf(text, sizeof text, "FAILED: CRC %04x, stored %04x", crc.Value(), stored);
-      verdict = text;
-    }
+    const std::string verdict = MemberVerdict(&archive, index, member, nullptr);
     if (verdict.compare(0, 2, "OK") != 0) ++failures;
     std::printf("%d\t", index);
     std::fwrite(member.name, 1, std::strlen(member.name), stdout);

@@ -2,11 +2,13 @@
 
 #include <sys/random.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "morstd/MorBinary.h"
 #include "payload/EncipherResource.h"
+#include "payload/SHA256.h"
 
 namespace {
 
@@ -47,6 +49,20 @@ bool MakeSalt(const std::string& hex, Salt* salt, std::string* error) {
     (*salt)[i] = static_cast<uint8_t>(high << 4 | low);
   }
   return true;
+}
+
+Salt SaltOfArchive(const std::vector<uint8_t>& archive) {
+  morstd::cSHA256 hash;
+  // Fed in pieces: the count is 32-bit and an archive may be larger than one piece.
+  constexpr size_t kPiece = 1u << 30;
+  for (size_t at = 0; at < archive.size(); at += kPiece)
+    hash.Update(static_cast<DWORD>(std::min(kPiece, archive.size() - at)), archive.data() + at);
+  hash.Finish();
+  BYTE digest[morstd::cSHA256::kDigestLength];
+  hash.GetDigest(digest);
+  Salt salt;
+  std::copy(digest, digest + salt.size(), salt.begin());
+  return salt;
 }
 
 bool EncipherArchive(const std::vector<uint8_t>& archive, const Salt& salt,

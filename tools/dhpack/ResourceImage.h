@@ -14,6 +14,11 @@ using Salt = std::array<uint8_t, 16>;
 // malformed digits or when the system has no randomness to give.
 bool MakeSalt(const std::string& hex, Salt* salt, std::string* error);
 
+// A salt that only the archive decides: the first 16 bytes of the SHA-256 of its bytes,
+// for reproducible builds that give no salt of their own. Two different archives
+// still get different keys.
+Salt SaltOfArchive(const std::vector<uint8_t>& archive);
+
 // The resource image of `archive` under `salt`. False, with `*error` set, when the
 // archive is too large for the installer to decipher.
 bool EncipherArchive(const std::vector<uint8_t>& archive, const Salt& salt,

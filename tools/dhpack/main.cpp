@@ -11,6 +11,7 @@
 #include "InspectCommands.h"
 #include "PackCommand.h"
 #include "ReadCommands.h"
+#include "VerifyCommand.h"
 
 namespace {
 
@@ -32,6 +33,12 @@ constexpr char kUsage[] =
     "                   installer's coded message and status 1\n"
     "  uninst FILE      print an uninstall record \"Uninst.dat\": signature, header\n"
     "                   fields and numbered entries, or why the installer cannot load it\n"
+    "  verify EXE       check a built installer before it ships, one line per check:\n"
+    "                   a PE32 GUI program asking for administrator rights, both \"DAT\"\n"
+    "                   resources decipher and pass their CRCs, a Shift-JIS read-me,\n"
+    "                   the members installs and updates need, names the installer\n"
+    "                   accepts, an update patch it parses; prints the setup version\n"
+    "                   and the signer of a signed file; status 0 only when all hold\n"
     "\n"
     "Writing (the result appears whole or not at all):\n"
     "  pack OUT FILE... pack the files into a new archive OUT (-lh5-, or stored when\n"
@@ -57,12 +64,15 @@ constexpr char kUsage[] =
     "Options:\n"
     "  --dat            reading: FILE is an enciphered resource image (salt + ciphertext)\n"
     "                   and is deciphered with the installer's key first\n"
-    "  --salt HEX       build, readme: the 16-byte salt as 32 hex digits (reproducible\n"
-    "                   builds, with SOURCE_DATE_EPOCH for the time stamps); default a\n"
-    "                   fresh random salt\n"
+    "  --salt HEX       build, readme: the 16-byte salt as 32 hex digits; default a\n"
+    "                   fresh random salt, or with SOURCE_DATE_EPOCH set (which also\n"
+    "                   fixes the time stamps) one derived from the archive's bytes\n"
     "  --plain          build, readme: write the plain archive instead of the image\n"
     "  --add MEMBER=PATH\n"
     "                   build: one more file (or \"FOLDER\\\" for a folder), as in a manifest\n"
+  "  --default MEMBER=PATH\n"
+  "                   build: a file added only when no source gives MEMBER (the\n"
+  "                   build's own programs where the vendor has none)\n"
     "  --utf8           readme: TEXT is UTF-8; it is stored as Shift-JIS with CR LF\n"
     "  --quiet          build, readme: no progress lines on standard error\n"
     "  --help           this text\n"
@@ -94,13 +104,13 @@ int main(int argc, char** argv) {
       build.quiet = true;
     } else if (arg == "--utf8") {
       build.utf8 = true;
-    } else if (arg == "--salt" || arg == "--add") {
+    } else if (arg == "--salt" || arg == "--add" || arg == "--default") {
       if (!hasValue) return Usage(arg + " takes a value");
       if (arg == "--salt") {
         build.salt = argv[++i];
         saltGiven = true;
       } else {
-        build.adds.emplace_back(argv[++i]);
+        (arg == "--add" ? build.adds : build.defaults).emplace_back(argv[++i]);
       }
     } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
       return Usage("unknown option " + arg);
@@ -109,21 +119,21 @@ int main(int argc, char** argv) {
     }
   }
   if (args.empty()) return Usage("no command");
+  const bool members = !build.adds.empty() || !build.defaults.empty();
   const std::string& command = args[0];
   const size_t operands = args.size() - 1;
   const bool reading = command == "list" || command == "cat" || command == "test" || command == "x";
   const bool writing = command == "pack" || command == "build" || command == "readme";
-  const bool checking = command == "setupinfo" || command == "uninst";
+  const bool checking = command == "setupinfo" || command == "uninst" || command == "verify";
   if (!reading && !writing && !checking) return Usage("unknown command " + command);
-  if (checking && (read.dat || build.plain || build.quiet || build.utf8 || saltGiven ||
-                   !build.adds.empty()))
+  if (checking && (read.dat || build.plain || build.quiet || build.utf8 || saltGiven || members))
     return Usage(command + " takes no options");
   if (writing && read.dat) return Usage("--dat is for reading; build and readme write images");
-  if (reading && (build.plain || build.quiet || build.utf8 || saltGiven || !build.adds.empty()))
-    return Usage("--salt, --plain, --add, --utf8 and --quiet are for writing");
-  if (command == "pack" && (build.plain || saltGiven || build.utf8 || !build.adds.empty()))
+  if (reading && (build.plain || build.quiet || build.utf8 || saltGiven || members))
+    return Usage("--salt, --plain, --add, --default, --utf8 and --quiet are for writing");
+  if (command == "pack" && (build.plain || saltGiven || build.utf8 || members))
     return Usage("pack writes plain archives of the files given");
-  if (command == "readme" && !build.adds.empty()) return Usage("--add is for build");
+  if (command == "readme" && members) return Usage("--add and --default are for build");
   if (command == "build" && build.utf8) return Usage("--utf8 is for readme");
   if (saltGiven && build.plain) return Usage("--plain writes no salt");
 
@@ -138,5 +148,6 @@ int main(int argc, char** argv) {
   if (command == "readme" && operands == 2) return BuildReadMe(args[1], args[2], build);
   if (command == "setupinfo" && operands == 1) return InspectSetupInfo(args[1]);
   if (command == "uninst" && operands == 1) return InspectUninstRecord(args[1]);
+  if (command == "verify" && operands == 1) return VerifyInstaller(args[1]);
   return Usage("wrong number of operands for " + command);
 }

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <functional>
 
 #include "support/FileBytes.h"
@@ -109,7 +110,9 @@ void SetupE2ETest::RemoveInstallation() {
 }
 
 void SetupE2ETest::StartSetup(const char* arguments, bool waitForMainWindow) {
-  std::string line = std::string("\"") + DH_SETUP_EXE + "\"";
+  // DH_SETUP_EXE_UNDER_TEST names another copy of the same build: the signed one.
+  const char* other = getenv("DH_SETUP_EXE_UNDER_TEST");
+  std::string line = std::string("\"") + (other && *other ? other : DH_SETUP_EXE) + "\"";
   if (arguments != nullptr) line += std::string(" ") + arguments;
   ASSERT_TRUE(setup_.Start(line)) << line;
   if (waitForMainWindow) {

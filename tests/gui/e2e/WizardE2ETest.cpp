@@ -14,11 +14,13 @@
 #include "gui/e2e/RegistryReads.h"
 #include "gui/e2e/SetupE2ETest.h"
 #include "gui/e2e/ShellLinks.h"
+#include "SetupVersion.h"
 
 namespace e2e {
 namespace {
 
-const char kSetupVersion[] = "1.0.4.8219";
+// The version the build was configured with (DH_SETUP_VERSION).
+const char kSetupVersion[] = DH_SETUP_VERSION;
 const char kSameVersionQuestion[] =
     "すでに同じバージョンがインストールされています\r\n上書きインストールとして続行しますか？";
 const char kUninstallFirstQuestion[] =

@@ -35,6 +35,16 @@ std::string Decipher(const fs::path& image) {
   return run.status == 0 ? FileBytes(out) : std::string();
 }
 
+std::string Hex(const std::string& bytes) {
+  std::string text;
+  for (unsigned char c : bytes) {
+    static const char kDigits[] = "0123456789abcdef";
+    text += kDigits[c >> 4];
+    text += kDigits[c & 15];
+  }
+  return text;
+}
+
 void Write(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
   WriteBytes(path, bytes);
@@ -66,9 +76,13 @@ class DhpackBuildTest : public TempFolderTest {
     return Quote((temp / "layout").string()) + " " + Quote((temp / "payload.manifest").string()) +
            " --add " + Quote("#PROGRAMFILES#\\DHViewer.exe=" + (temp / "viewer.exe").string());
   }
-  Outcome Build(const std::string& options, const fs::path& out) {
-    return Shell("SOURCE_DATE_EPOCH=1700000000 " + Quote(DH_DHPACK) + " " + options + " build " +
-                 Quote(out.string()) + " " + Sources());
+  // A reproducible build (SOURCE_DATE_EPOCH set) unless `epoch` is empty.
+  Outcome Build(const std::string& options, const fs::path& out,
+                const std::string& epoch = "1700000000") {
+    const std::string environment =
+        epoch.empty() ? "env -u SOURCE_DATE_EPOCH " : "SOURCE_DATE_EPOCH=" + epoch + " ";
+    return Shell(environment + Quote(DH_DHPACK) + " " + options + " build " + Quote(out.string()) +
+                 " " + Sources());
   }
 };
 
@@ -113,16 +127,51 @@ TEST_F(DhpackBuildTest, OrdersMembersAndPassesTheIndependentTools) {
   EXPECT_NE(std::string::npos, jlha.out.find("SetupInfo.xml"));
 }
 
-TEST_F(DhpackBuildTest, SaltIsFreshUnlessGiven) {
-  ASSERT_EQ(0, Build("--quiet", temp / "a.dat").status);
-  ASSERT_EQ(0, Build("--quiet", temp / "b.dat").status);
+// The build's own programs stand in only where the vendor's sources have none; a
+// vendor's file of another case is the same member.
+TEST_F(DhpackBuildTest, DefaultFilesStandInOnlyForMembersNoSourceGives) {
+  Write(temp / "build.exe", "MZ build");
+  const fs::path image = temp / "130.dat";
+  const std::string stand = "=" + (temp / "build.exe").string();
+  const Outcome build = Build("--quiet --default " + Quote("#PROGRAMFILES#/dhviewer.EXE" + stand) +
+                                  " --default " + Quote("#PROGRAMFILES#\\Uninstall.exe" + stand),
+                              image);
+  ASSERT_EQ(0, build.status) << build.err;
+  EXPECT_EQ(std::string::npos, build.err.find("warning")) << build.err;
+  const Outcome list = Dhpack("list --dat " + Quote(image.string()));
+  const auto rows = Split(list.out, '\t');
+  ASSERT_EQ(14u, rows.size()) << list.out;
+  EXPECT_EQ("#PROGRAMFILES#\\DHViewer.exe", rows[1].at(4));
+  EXPECT_EQ("#PROGRAMFILES#\\Uninstall.exe", rows[2].at(4));
+  EXPECT_EQ("MZ viewer", Dhpack("cat --dat " + Quote(image.string()) + " 2").out);
+  EXPECT_EQ("MZ build", Dhpack("cat --dat " + Quote(image.string()) + " 3").out);
+  EXPECT_EQ(1, Build("--quiet --default " + Quote("loose.exe" + stand), image).status);
+}
+
+TEST_F(DhpackBuildTest, SaltIsFreshUnlessGivenOrReproducible) {
+  ASSERT_EQ(0, Build("--quiet", temp / "a.dat", "").status);
+  ASSERT_EQ(0, Build("--quiet", temp / "b.dat", "").status);
   ASSERT_EQ(0, Build("--quiet --salt " + std::string(kSalt), temp / "c.dat").status);
   ASSERT_EQ(0, Build("--quiet --salt " + std::string(kSalt), temp / "d.dat").status);
   const std::string a = FileBytes(temp / "a.dat"), b = FileBytes(temp / "b.dat");
   EXPECT_NE(a.substr(0, 16), b.substr(0, 16));
-  EXPECT_NE(a.substr(16), b.substr(16));
-  EXPECT_EQ(Decipher(temp / "a.dat"), Decipher(temp / "b.dat"));
+  EXPECT_EQ(std::string(kSalt), Hex(FileBytes(temp / "c.dat").substr(0, 16)));
   EXPECT_EQ(FileBytes(temp / "c.dat"), FileBytes(temp / "d.dat"));  // reproducible
+
+  // With SOURCE_DATE_EPOCH and no salt, the archive decides the salt: the first 16
+  // bytes of its SHA-256, so the same inputs give the same image and others another.
+  ASSERT_EQ(0, Build("--quiet", temp / "r1.dat").status);
+  ASSERT_EQ(0, Build("--quiet", temp / "r2.dat").status);
+  const std::string r1 = FileBytes(temp / "r1.dat");
+  EXPECT_EQ(r1, FileBytes(temp / "r2.dat"));
+  ASSERT_FALSE(Decipher(temp / "r1.dat").empty());
+  const Outcome digest = Shell(
+      "python3 -c 'import hashlib,sys; "
+      "print(hashlib.sha256(open(sys.argv[1],\"rb\").read()).hexdigest()[:32])' " +
+      Quote(temp.string() + "/r1.dat.plain"));
+  EXPECT_EQ(Hex(r1.substr(0, 16)) + "\n", digest.out);
+  ASSERT_EQ(0, Build("--quiet", temp / "r3.dat", "1700000001").status);
+  EXPECT_NE(r1.substr(0, 16), FileBytes(temp / "r3.dat").substr(0, 16));
 
   for (const char* bad : {"0011", "00112233445566778899aabbccddeefg", "x"}) {
     const Outcome run = Build("--salt " + std::string(bad), temp / "e.dat");
