@@ -76,7 +76,8 @@ void Install(const InstallPlan& plan, cProgressSink* progress, ShortcutMaker mak
   cGetLhaFile payload;
   if (!payload.ExtractAll(paths.viewerFolder.GetData(), paths.dataViewerFolder.GetData(), progress,
                           &step, total)) {
-    throw kInstallExtractFailed;
+    throw payload.lastError == -cGetLhaFile::kExtractNameRefused ? kInstallMemberRefused
+                                                                 : kInstallExtractFailed;
   }
   if (!payload.WriteUninstRecord(paths.uninstRecord.GetData(), plan.addStartMenu,
                                  plan.addDesktop)) {

@@ -464,6 +464,19 @@ TEST_F(UpdateSequenceTest, RefusedRegistryCommandIs520WithEverythingRolledBack) 
   EXPECT_TRUE(hostwin::MessageJournal().empty());
 }
 
+TEST_F(UpdateSequenceTest, FailedCommitIs520WithItsOwnText) {
+  RegisterArchive(cGetLhaFile::kPayloadResource,
+                  NewMembers(Patch(ModAdd("REG_SZ", "Greeting", "hi"))));
+  hostwin::InjectFault({"CommitTransaction", "", 1, ERROR_TRANSACTION_NOT_ACTIVE});
+  ExpectFailureLeavesInstallation(
+      520,
+      Join(kLinesToBackup, {"ファイル操作系コマンド完了\r\n", "ファイルインストール完了\r\n",
+                            "レジストリコマンド確定失敗(00670)\r\n",
+                            "ロールバック処理完了しました\r\n"}),
+      true);
+  EXPECT_FALSE(hostwin::RegistryReadValue(kSettingsKey.root, kSettingsKey.path, "Greeting"));
+}
+
 TEST_F(UpdateSequenceTest, FailedRestoreIs999) {
   RegisterArchive(cGetLhaFile::kPayloadResource,
                   NewMembers(Patch(ModAdd("reg_sz", "Greeting", "hi"))));
