@@ -65,14 +65,10 @@ bool IsFolderEntry(const char* name) {
   return last && last[1] == '\0';
 }
 
-bool IsProductPath(const char* name, bool setupInfoAllowed) {
-  if (!name) return false;
-  if (setupInfoAllowed && lstrcmpiA(name, kSetupInfoName) == 0) return true;
-  const char* rest = AfterPlaceholder(name, kProgramFilesPlaceholder);
-  if (!rest) rest = AfterPlaceholder(name, kAppDataPlaceholder);
+bool IsPlainRelativePath(const char* rest) {
   if (!rest) return false;
   // Component by component; a final separator (a folder's name) ends the last one, and
-  // the bare "<placeholder>\" is the folder itself.
+  // an empty text is the folder itself.
   const char* start = rest;
   for (const char* at = rest;; at = NextNameChar(at)) {
     if (*at != '\\' && *at != '\0') continue;
@@ -81,6 +77,14 @@ bool IsProductPath(const char* name, bool setupInfoAllowed) {
     if (*at == '\0') return true;
     start = at + 1;
   }
+}
+
+bool IsProductPath(const char* name, bool setupInfoAllowed) {
+  if (!name) return false;
+  if (setupInfoAllowed && lstrcmpiA(name, kSetupInfoName) == 0) return true;
+  const char* rest = AfterPlaceholder(name, kProgramFilesPlaceholder);
+  if (!rest) rest = AfterPlaceholder(name, kAppDataPlaceholder);
+  return rest && IsPlainRelativePath(rest);
 }
 
 bool IsRestorableAppDataFile(const char* name) {

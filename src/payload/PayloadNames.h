@@ -29,6 +29,11 @@ const char* LastNameSeparator(const char* name);
 // True when `name` names a folder: it ends in a backslash of its own.
 bool IsFolderEntry(const char* name);
 
+// True when `rest` is a path below a folder that stays below it: its components are
+// neither empty, "." nor "..", and hold no ':', no '/' and no placeholder. A final
+// backslash (a folder's name) and the empty text (the folder itself) pass.
+bool IsPlainRelativePath(const char* rest);
+
 // The one rule for what the installer, the update and the uninstaller may write or
 // delete: a payload member or record entry is accepted only when it begins with
 // "#PROGRAMFILES#\" or "#APPDATA#\" (or is "SetupInfo.xml", where `setupInfoAllowed`)

@@ -87,24 +87,10 @@ int RemoveStartMenu(HWND owner) {
 }
 
 bool IsAbsoluteFolder(const char* path) {
-  if (!path || !((FoldAscii(path[0]) >= 'a' && FoldAscii(path[0]) <= 'z') && path[1] == ':' &&
-                 path[2] == '\\'))
-    return false;
-  if (std::strlen(path) >= MAX_PATH) return false;
-  const char* start = path + 3;
-  if (!*start) return false;  // the drive's root
-  for (const char* at = start;; at = NextNameChar(at)) {
-    if (*at != '\\' && *at != '\0') {
-      if (*at == ':' || *at == '/') return false;
-      continue;
-    }
-    const size_t length = static_cast<size_t>(at - start);
-    if (length == 0 || (length == 1 && *start == '.') ||
-        (length == 2 && start[0] == '.' && start[1] == '.'))
-      return false;
-    if (*at == '\0') return true;
-    start = at + 1;
-  }
+  if (!path || std::strlen(path) >= MAX_PATH) return false;
+  const char drive = FoldAscii(path[0]);
+  if (drive < 'a' || drive > 'z' || path[1] != ':' || path[2] != '\\') return false;
+  return path[3] != '\0' && IsPlainRelativePath(path + 3);  // a drive's root is no folder of ours
 }
 
 bool IsProductFolder(const char* path, const char* tail) {
