@@ -21,14 +21,13 @@ const char* AfterPlaceholder(const char* name, const char* placeholder) {
   return *rest == '\\' ? rest + 1 : nullptr;
 }
 
-// One component between separators: not empty, not "." or "..", no drive colon, no
-// second separator Windows would honour, and no placeholder the expansion would
-// replace a second time.
+// One component between separators: not empty, not "." or "..", not ending in a dot
+// or a space (Windows drops those, so ".. " would climb), no drive colon, no second
+// separator Windows would honour, and no placeholder the expansion would replace a
+// second time. No Shift-JIS second byte is a dot or a space.
 bool IsPlainComponent(const char* start, const char* end) {
-  const size_t length = static_cast<size_t>(end - start);
-  if (length == 0) return false;
-  if ((length == 1 && start[0] == '.') || (length == 2 && start[0] == '.' && start[1] == '.'))
-    return false;
+  if (end == start) return false;
+  if (end[-1] == '.' || end[-1] == ' ') return false;  // ".", ".." and "..." among them
   for (const char* at = start; at < end; at = NextNameChar(at)) {
     if (*at == ':' || *at == '/') return false;
   }

@@ -30,16 +30,16 @@ const char* LastNameSeparator(const char* name);
 bool IsFolderEntry(const char* name);
 
 // True when `rest` is a path below a folder that stays below it: its components are
-// neither empty, "." nor "..", and hold no ':', no '/' and no placeholder. A final
-// backslash (a folder's name) and the empty text (the folder itself) pass.
+// neither empty, "." nor "..", end in no dot or space, and hold no ':', no '/' and no
+// placeholder. A final backslash (a folder's name) and the empty text (the folder
+// itself) pass.
 bool IsPlainRelativePath(const char* rest);
 
 // The one rule for what the installer, the update and the uninstaller may write or
 // delete: a payload member or record entry is accepted only when it begins with
 // "#PROGRAMFILES#\" or "#APPDATA#\" (or is "SetupInfo.xml", where `setupInfoAllowed`)
-// and its components are neither empty, "." nor "..", and hold no ':', no '/' and no
-// second placeholder. Anything else could land outside the product's folders once the
-// placeholders are expanded.
+// and the path after it is plain (IsPlainRelativePath). Anything else could land
+// outside the product's folders once the placeholders are expanded.
 bool IsProductPath(const char* name, bool setupInfoAllowed);
 
 // False for a file of the application-data folder outside "Collections\" and

@@ -155,10 +155,10 @@ class UninstallRun {
   }
 
   void RemoveUserData() {
-    if (!appDataOwned) {
-      log->AppendLog(kFolderKept, target->appDataDir.GetData());
-    } else {
+    if (appDataOwned) {
       RemoveDataFolders();
+    } else {
+      log->AppendLog(kFolderKept, target->appDataDir.GetData());
     }
     if (target->contentsDir.GetLength() > 0) {
       if (!IsProductFolder(target->contentsDir.GetData(), kContentsFolderTail)) {

@@ -52,6 +52,10 @@ TEST(PayloadNamesTest, OnlyNamesBelowAPlaceholderArePaths) {
       {"#PROGRAMFILES#\\.\\x", false},
       {"#PROGRAMFILES#\\a\\.\\", false},
       {"#PROGRAMFILES#\\..", false},
+      {"#PROGRAMFILES#\\.. \\x", false},  // Windows drops the space: a climb
+      {"#PROGRAMFILES#\\...\\x", false},
+      {"#PROGRAMFILES#\\a.\\x", false},
+      {"#PROGRAMFILES#\\a \\", false},
       {"#PROGRAMFILES#\\\\x", false},  // a leading backslash after the placeholder
       {"#PROGRAMFILES#\\a\\\\x", false},
       {"#PROGRAMFILES#\\C:\\Windows\\x", false},
