@@ -31,9 +31,9 @@ struct StepCodes {
 constexpr StepCodes kReadMeCodes = {100, 110, 120, 130, 140, 150};
 constexpr StepCodes kListCodes = {100, 110, 120, 130, 0, 0};
 constexpr StepCodes kExtractCodes = {50, 100, 110, 120, 130, 140};
-// The extractor's checks of what it writes: a member named outside the product's
-// folders, a folder that cannot be made, a file that cannot be written whole.
-constexpr int kExtractNameRefused = cGetLhaFile::kExtractNameRefused;
+// The extractor's checks of what it writes: a folder that cannot be made, a file that
+// cannot be written whole (a member named outside the product's folders is the
+// class's kExtractNameRefused, which the install sequence tells apart).
 constexpr int kExtractFolderNotMade = 160;
 constexpr int kExtractFileNotWritten = 170;
 // The record writer's own steps.
