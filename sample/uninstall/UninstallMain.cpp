@@ -10,6 +10,7 @@
 
 #include "SelfRelocation.h"
 #include "UninstallFlow.h"
+#include "uninstall/UninstallFolders.h"
 
 namespace {
 
@@ -21,7 +22,9 @@ std::string FolderOf(const std::string& path) {
 // The install folder goes once nothing is left in it; a folder holding the user's own
 // files stays.
 void RemoveInstallFolder(const cUninstallOutcome& outcome) {
-  if (!outcome.installFolder.empty()) RemoveDirectoryA(outcome.installFolder.c_str());
+  if (outcome.installFolder.empty()) return;
+  RemoveDirectoryA(outcome.installFolder.c_str());
+  RemoveEmptyProductParent(outcome.installFolder.c_str());
 }
 
 // The original program is deleted only where an installation puts it: a command line

@@ -96,7 +96,8 @@ void Install(const InstallPlan& plan, const InstallPaths& paths, cProgressSink* 
   cGetLhaFile& payload = plan.payload ? *plan.payload : ownPayload;
   if (!payload.ExtractAll(paths.viewerFolder.GetData(), paths.dataViewerFolder.GetData(), progress,
                           &step, total)) {
-    throw kInstallExtractFailed;
+    throw payload.lastError == -cGetLhaFile::kExtractNameRefused ? kInstallMemberRefused
+                                                                 : kInstallExtractFailed;
   }
   if (!payload.WriteUninstRecord(paths.uninstRecord.GetData(), plan.addStartMenu,
                                  plan.addDesktop)) {

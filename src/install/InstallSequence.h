@@ -30,7 +30,8 @@ struct InstallPlan {
 
 // Failure codes of the installation.
 constexpr int kInstallNoProgress = 500;
-constexpr int kInstallExtractFailed = 550;
+constexpr int kInstallExtractFailed = 550;  // also a file or folder not written
+constexpr int kInstallMemberRefused = 555;  // a member named outside the product's folders
 constexpr int kInstallRecordFailed = 560;
 constexpr int kInstallStartMenuFailed = 570;
 constexpr int kInstallDesktopFailed = 580;

@@ -66,9 +66,12 @@ class cGetLhaFile {
   // shown (*step x 100 / totalSteps)% with the path, then the thread pauses
   // extractPauseMs, or less in a payload of many members (the pauses of one
   // extraction add up to about two seconds at most). Empty folders: 0 at once,
-  // nothing loaded, `lastError` untouched.
+  // nothing loaded, `lastError` untouched. Fails with 150 for a member named outside
+  // the product's folders, 160 for a folder that cannot be made and 170 for a file that
+  // cannot be written whole.
   int ExtractAll(const char* installFolder, const char* appDataFolder, cProgressSink* progress,
                  int* step, int totalSteps);
+  static constexpr int kExtractNameRefused = 150;
 
   // The longest pause after each extracted member, so that the progress can be read;
   // tests shorten it.

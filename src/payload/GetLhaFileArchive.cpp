@@ -32,6 +32,11 @@ struct StepCodes {
 constexpr StepCodes kReadMeCodes = {100, 110, 120, 130, 140, 150};
 constexpr StepCodes kListCodes = {100, 110, 120, 130, 0, 0};
 constexpr StepCodes kExtractCodes = {50, 100, 110, 120, 130, 140};
+// The extractor's checks of what it writes: a folder that cannot be made, a file that
+// cannot be written whole (a member named outside the product's folders is the
+// class's kExtractNameRefused, which the install sequence tells apart).
+constexpr int kExtractFolderNotMade = 160;
+constexpr int kExtractFileNotWritten = 170;
 // The record writer's own steps.
 constexpr int kRecordList = 100;
 constexpr int kRecordCreate = 110;
@@ -203,23 +208,23 @@ int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder
     morstd::cMorString path;
     if (!reader.Walk([&](int index, const LhaMember& member) {
           if (IsSetupInfo(member)) return true;
+          if (!IsProductPath(member.name, false)) throw kExtractNameRefused;
           extractedNames.Add(member.name);
           path.Assign(member.name);
           path.ReplaceAll(kProgramFilesPlaceholder, installFolder);
           path.ReplaceAll(kAppDataPlaceholder, appDataFolder);
-          const int length = path.GetLength();
-          if (length > 0 && path.GetData()[length - 1] == '\\') {
+          if (IsFolderEntry(member.name)) {
             if (!reader.Select(index)) throw kExtractCodes.select;
-            path.GetData()[length - 1] = '\0';
-            MakeDirectories(path.GetData());
+            path.GetData()[path.GetLength() - 1] = '\0';
+            if (MakeDirectories(path.GetData()) != kDirectoriesMade) throw kExtractFolderNotMade;
           } else {
-            // A file that cannot be created is passed over: the installation goes
-            // on with the rest, as the record still lists it for removal.
+            // A file missing or cut short would be reported as installed.
             DecodeMember(
                 &reader, index, member, kExtractSlack, kExtractCodes,
                 [](const BYTE* bytes, uint32_t count, void* context) {
-                  WriteWholeFile(static_cast<const morstd::cMorString*>(context)->GetData(),
-                                 bytes, count);
+                  if (!WriteWholeFile(static_cast<const morstd::cMorString*>(context)->GetData(),
+                                      bytes, count))
+                    throw kExtractFileNotWritten;
                 },
                 &path);
           }

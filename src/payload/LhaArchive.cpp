@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "morstd/MorAlloc.h"
+#include "payload/PayloadNames.h"
 
 namespace {
 
@@ -41,9 +42,12 @@ bool ReadBaseName(cMorLhaDec* decoder, int level, HeaderNames* names) {
   uint32_t length = decoder->ReadByte();
   if (length > kMaxBaseName) return false;
   names->fileLength = 0;
+  bool secondByte = false;  // the byte after a Shift-JIS lead byte separates nothing
   for (uint32_t i = 0; i < length; ++i) {
     char c = static_cast<char>(decoder->ReadByte());
-    if (level == 0 && c == '\\') {
+    const bool separator = level == 0 && c == '\\' && !secondByte;
+    secondByte = !secondByte && IsNameLeadByte(static_cast<unsigned char>(c));
+    if (separator) {
       names->fileLength = 0;
       continue;
     }

@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "payload/PayloadNames.h"
+
 bool LhaIsFolder(const LhaMember& member) {
-  size_t length = strnlen(member.name, LhaMember::kNameSize);
-  return length > 0 && member.name[length - 1] == '\\';
+  if (!std::memchr(member.name, '\0', LhaMember::kNameSize)) return false;
+  return IsFolderEntry(member.name);
 }

@@ -36,11 +36,23 @@ extern template void cMorLhaDec::FillCoded<cMorLhaDec::kLh5>();
 extern template void cMorLhaDec::FillCoded<cMorLhaDec::kLzs>();
 extern template void cMorLhaDec::FillCoded<cMorLhaDec::kLz5>();
 
+namespace {
+cMorLhaDec::ReleaseObserver releaseObserver = nullptr;
+}  // namespace
+
+void cMorLhaDec::SetReleaseObserver(ReleaseObserver observer) { releaseObserver = observer; }
+
 cMorLhaDec::cMorLhaDec() = default;
 
 cMorLhaDec::~cMorLhaDec() { FreeTables(); }
 
 void cMorLhaDec::FreeTables() {
+  // The dictionary holds the last plaintext decoded, and the tables what it was coded
+  // with: wiped like every other buffer that held deciphered bytes.
+  if (tables) {
+    morstd::MorWipe(tables, sizeof(Tables));
+    if (releaseObserver) releaseObserver(tables, sizeof(Tables));
+  }
   morstd::MorFree(tables);
   tables = nullptr;
 }

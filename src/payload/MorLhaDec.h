@@ -11,6 +11,7 @@
 // and a member found damaged simply ends early, so ReadMember returns a short count.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "payload/LhaMember.h"
@@ -55,6 +56,11 @@ class cMorLhaDec {
   bool SetInputPos(int64_t pos);
   bool InputEnd() const { return inputEnd; }
   void ClearInputEnd() { inputEnd = false; }
+
+  // For tests: called with the tables' block after it is wiped and just before it is
+  // freed.
+  using ReleaseObserver = void (*)(const void* block, size_t bytes);
+  static void SetReleaseObserver(ReleaseObserver observer);
 
   int MethodIndex() const { return methodIndex; }
   // True once the member's data was found damaged (its output then ends early).

@@ -21,6 +21,35 @@ bool IsSetupInfoName(const char* name);
 // The members of the list that an installation or update writes (all but the patch).
 int InstalledMemberCount(const LhaMemberList& list);
 
-// True when `name` names a folder: it ends in a backslash of its own, not in the
-// second byte of a Shift-JIS character such as "表" (0x95 0x5C).
+// The two application-data folders an update backs up and can restore.
+inline constexpr char kCollectionsFolderName[] = "Collections";
+inline constexpr char kModelFolderName[] = "Model";
+
+// Names are read by character in code page 932, whatever the system's ANSI code page
+// is: the second byte of a character such as "表" (0x95 0x5C) is no separator.
+bool IsNameLeadByte(unsigned char c);
+// The character after the one at `at` (itself at the terminator).
+const char* NextNameChar(const char* at);
+// The last backslash that is a character of its own; null when there is none.
+const char* LastNameSeparator(const char* name);
+
+// True when `name` names a folder: it ends in a backslash of its own.
 bool IsFolderEntry(const char* name);
+
+// True when `rest` is a path below a folder that stays below it: its components are
+// neither empty, "." nor "..", end in no dot or space, and hold no ':', no '/' and no
+// placeholder. A final backslash (a folder's name) and the empty text (the folder
+// itself) pass.
+bool IsPlainRelativePath(const char* rest);
+
+// The one rule for what the installer, the update and the uninstaller may write or
+// delete: a payload member or record entry is accepted only when it begins with
+// "#PROGRAMFILES#\" or "#APPDATA#\" (or is "SetupInfo.xml", where `setupInfoAllowed`)
+// and the path after it is plain (IsPlainRelativePath). Anything else could land
+// outside the product's folders once the placeholders are expanded.
+bool IsProductPath(const char* name, bool setupInfoAllowed);
+
+// False for a file of the application-data folder outside "Collections\" and
+// "Model\": a failed update restores only those two, so it must not write others.
+// Folders and names outside the application-data folder pass.
+bool IsRestorableAppDataFile(const char* name);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "payload/PayloadNames.h"
+
 namespace {
 
 // False when the folder was missing and could not be made.
@@ -30,7 +32,7 @@ MakeDirectoriesResult MakeDirectories(const char* path) {
   if (first) {
     for (size_t i = static_cast<size_t>(first - path) + 1; i < length; ++i) {
       // The second byte of a Shift-JIS character may be 0x5C; it separates nothing.
-      if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < length) {
+      if (IsNameLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < length) {
         ++i;
         continue;
       }

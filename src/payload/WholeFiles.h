@@ -11,8 +11,7 @@ enum MakeDirectoriesResult {
 };
 
 // Creates the folder `path` (no final backslash) and every missing folder above it,
-// except the drive. The installation ignores the result (a later write into the
-// folder reports it); the update counts it.
+// except the drive. The installation and the update both fail on a folder not made.
 MakeDirectoriesResult MakeDirectories(const char* path);
 
 // Creates or replaces the file and writes the `count` bytes in one call. 1 when every

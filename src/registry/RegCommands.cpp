@@ -31,6 +31,7 @@ constexpr int kModAddKeyNotCreated = 650;
 constexpr int kModAddTextNotWritten = 655;
 constexpr int kModAddNumberNotWritten = 660;
 constexpr int kModAddBadType = 665;
+constexpr int kCommitFailed = 670;
 constexpr int kOutOfMemory = 99998;
 
 // The hive a command's Key names: the full names as Windows spells them, or their
@@ -116,7 +117,8 @@ int cReg::ExecuteRegistryCommands() {
   if (ExecuteCommands(transaction.Handle()) && SaveVersionInfo(transaction.Handle())) {
     if (transaction.Commit()) return 1;
     // Nothing of a transaction whose commit failed has reached the registry; the
-    // update must not be reported as applied.
+    // update must not be reported as applied, and its log line must say why.
+    lastError = kCommitFailed;
   }
   if (!transaction.Rollback()) MessageBoxA(nullptr, kRollbackFailed, "", MB_OK);
   return 0;

@@ -41,7 +41,7 @@ bool IsFolder(const char* entry) { return IsFolderEntry(entry); }
 // The number of separators, a Shift-JIS character's second byte 0x5C not counted.
 int Depth(const char* entry) {
   int depth = 0;
-  for (; *entry; entry = CharNextA(entry)) depth += *entry == '\\';
+  for (; *entry; entry = NextNameChar(entry)) depth += *entry == '\\';
   return depth;
 }
 
@@ -63,6 +63,24 @@ class EntrySet {
  private:
   std::unordered_set<std::string_view> entries;
 };
+
+// The record lies in the install folder, which others may be able to write: an entry
+// that would resolve outside the product's folders is dropped, so that no update
+// deletes it or writes it back. An empty entry stays; the deletions fail on it.
+void DropForeignEntries(morstd::cMorMemBlock* names) {
+  bool foreign = false;
+  for (int i = 0; i < names->GetCount() && !foreign; ++i) {
+    const char* entry = names->GetAt(i);
+    foreign = *entry && !IsProductPath(entry, false);
+  }
+  if (!foreign) return;
+  morstd::cMorMemBlock kept;
+  for (int i = 0; i < names->GetCount(); ++i) {
+    const char* entry = names->GetAt(i);
+    if (!*entry || IsProductPath(entry, false)) kept.Add(entry);
+  }
+  names->CopyFrom(kept);
+}
 
 }  // namespace
 
@@ -116,6 +134,7 @@ int cUninstDat::Load(const char* folder) {
     if (!names.AddMultiple(area.data, static_cast<uint32_t>(header.dataSize),
                            static_cast<uint32_t>(header.entryCount)))
       throw kNamesMalformed;
+    DropForeignEntries(&names);
   });
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "morstd/MorString.h"
+#include "payload/PayloadNames.h"
 
 namespace {
 
@@ -24,13 +25,9 @@ int GetSpecialFolder(int csidl, char* path, HWND owner, bool complain) {
 
 // The last backslash that is a character of its own (the second byte of a Shift-JIS
 // character may be 0x5C too); null when there is none.
-char* LastBackslash(char* text) {
-  char* last = nullptr;
-  for (char* at = text; *at; at = CharNextA(at)) {
-    if (*at == '\\') last = at;
-  }
-  return last;
-}
+char* LastBackslash(char* text) { return const_cast<char*>(LastNameSeparator(text)); }
+
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -90,4 +87,38 @@ int RemoveStartMenu(HWND owner) {
   } catch (...) {
     return 0;
   }
+}
+
+bool IsAbsoluteFolder(const char* path) {
+  if (!path || std::strlen(path) >= MAX_PATH) return false;
+  const char drive = FoldAscii(path[0]);
+  if (drive < 'a' || drive > 'z' || path[1] != ':' || path[2] != '\\') return false;
+  return path[3] != '\0' && IsPlainRelativePath(path + 3);  // a drive's root is no folder of ours
+}
+
+bool IsProductFolder(const char* path, const char* tail) {
+  if (!IsAbsoluteFolder(path)) return false;
+  const size_t length = std::strlen(path);
+  const size_t tailLength = std::strlen(tail);
+  if (length <= tailLength + 2) return false;
+  const char* end = path + length - tailLength;
+  // The tail must begin at a separator of its own, not inside a character.
+  const char* at = path;
+  while (at < end) at = NextNameChar(at);
+  if (at != end) return false;
+  for (size_t i = 0; i < tailLength; ++i)
+    if (FoldAscii(end[i]) != FoldAscii(tail[i])) return false;
+  return true;
+}
+
+void RemoveEmptyProductParent(const char* folder) {
+  if (!folder) return;
+  char parent[MAX_PATH] = {};
+  lstrcpynA(parent, folder, MAX_PATH);
+  char* cut = LastBackslash(parent);
+  if (!cut) return;
+  *cut = '\0';
+  const char* name = LastNameSeparator(parent);
+  if (!name || lstrcmpiA(name + 1, kVendorFolderName) != 0) return;
+  RemoveDirectoryA(parent);  // only once nothing else is left in it
 }

@@ -28,6 +28,28 @@ int GetDesktopFolder(char* path, HWND owner);
 // effort), else 0.
 int RemoveStartMenu(HWND owner);
 
+// The folder the installation makes in Program Files, in the application-data folder
+// and in the documents folder to hold the viewer's folders.
+constexpr char kVendorFolderName[] = "Dravenholt";
+// The ends of the two folders the installer records in the user's registry settings:
+// the application-data folder ("AppDataDir") and the contents folder ("ContentsDir").
+constexpr char kAppDataFolderTail[] = "\\Dravenholt\\Viewer";
+constexpr char kContentsFolderTail[] = "\\Dravenholt\\Contents";
+
+// True for an absolute local path "X:\..." whose components are neither empty, "." nor
+// "..": a placeholder replaced by it stays below it.
+bool IsAbsoluteFolder(const char* path);
+
+// True when `path` is an absolute folder that ends in `tail` ("\Dravenholt\Viewer"),
+// compared without regard to case: a folder that only this product names so, never a
+// drive's root or a folder of the system or the user. Values any program of the user
+// can write are removed whole only when they pass.
+bool IsProductFolder(const char* path, const char* tail);
+
+// Removes the parent of `folder` when it is named "Dravenholt" and empty by now: the
+// installation made it to hold the viewer's folders.
+void RemoveEmptyProductParent(const char* folder);
+
 // The shortcut file's name on the desktop and in the Start-menu folder.
 constexpr char kShortcutName[] = "Dravenholtビューア.lnk";
 // The viewer's folder in the Start menu's programs folder.

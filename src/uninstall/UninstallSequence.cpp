@@ -18,9 +18,12 @@ constexpr int kOther = 999;
 
 constexpr char kInstallFolderEntry[] = "#PROGRAMFILES#\\";
 
-constexpr char kCollectionsFolder[] = "Collections";
-constexpr char kModelFolder[] = "Model";
 constexpr char kDataFile[] = "NNJ.dat";
+
+// An entry of the record that would resolve outside the product's folders, and a
+// folder named in the user's registry settings that is not the product's: both stay.
+constexpr char kEntryRefused[] = "%s 製品のフォルダ外のため消去しません\r\n";
+constexpr char kFolderKept[] = "%s 製品のフォルダではないため残します\r\n";
 
 // Takes the entry into `work` and tells whether it names a folder (ends in a backslash
 // of its own, not the second byte of a Shift-JIS character). An empty entry throws
@@ -52,9 +55,13 @@ class UninstallRun {
     log->AppendLog("レジストリよりアンインストール情報\r\n");
     morstd::cMorString record;
     record.Format("%s\\%s", target->installLocation.GetData(), kUninstRecordName);
+    // "AppDataDir" and "ContentsDir" lie where any program of the user can write them;
+    // their trees go whole only when they are the folders the installer names.
+    appDataOwned = IsProductFolder(target->appDataDir.GetData(), kAppDataFolderTail);
     if (!RecordIsGone(record.GetData())) {
       if (!GetUninstData(record.GetData(), &entries, log, &header)) throw kNoRecord;
       log->AppendLog("ファイルよりアンインストール情報\r\n");
+      DropForeignEntries();
       DeleteFiles();
       RemoveFolders();
       DeleteFileA(record.GetData());
@@ -63,9 +70,14 @@ class UninstallRun {
 
     RemoveShortcuts();
     RemoveUserData();
-    work.Format("%s\\%s", target->appDataDir.GetData(), kDataFile);
-    DeleteFileA(work.GetData());
-    DeleteTree(target->appDataDir.GetData(), owner);
+    if (appDataOwned) {
+      work.Format("%s\\%s", target->appDataDir.GetData(), kDataFile);
+      DeleteFileA(work.GetData());
+      DeleteTree(target->appDataDir.GetData(), owner);
+      RemoveEmptyProductParent(target->appDataDir.GetData());
+    } else {
+      RemoveAppDataFolders();
+    }
     log->AppendLog("レジストリ情報削除開始\r\n");
     if (reg->RemoveAll()) log->AppendLog("レジストリ情報削除完了\r\n");
     log->AppendLog("アンインストール完了\r\n");
@@ -77,6 +89,28 @@ class UninstallRun {
   static bool RecordIsGone(const char* record) {
     if (GetFileAttributesA(record) != INVALID_FILE_ATTRIBUTES) return false;
     return GetLastError() == ERROR_FILE_NOT_FOUND;
+  }
+
+  // The record lies in the install folder, which ordinary users may be able to write:
+  // an entry outside the product's folders, or one whose folder is no absolute path,
+  // is logged and left out. An empty entry stays: it fails the uninstall as damage.
+  void DropForeignEntries() {
+    const bool installUsable = IsAbsoluteFolder(target->installLocation.GetData());
+    const bool appDataUsable = IsAbsoluteFolder(target->appDataDir.GetData());
+    morstd::cMorMemBlock kept;
+    for (int i = 0; i < entries.GetCount(); ++i) {
+      const char* entry = entries.GetAt(i);
+      const bool usable =
+          !*entry || (IsProductPath(entry, false) &&
+                      (std::strncmp(entry, kAppDataPlaceholder, std::strlen(kAppDataPlaceholder))
+                           ? installUsable
+                           : appDataUsable));
+      if (usable)
+        kept.Add(entry);
+      else
+        log->AppendLog(kEntryRefused, entry);
+    }
+    entries.CopyFrom(kept);
   }
 
   void DeleteFiles() {
@@ -120,20 +154,48 @@ class UninstallRun {
     }
   }
 
+  // The application-data folder is not the product's: only the record's own folders
+  // below it go, each once it is empty. A folder comes before its contents in the
+  // installation's order and after them in an update's, so both orders are tried.
+  void RemoveAppDataFolders() {
+    for (int pass = 0; pass < 2; ++pass) {
+      for (int n = 0; n < entries.GetCount(); ++n) {
+        const int i = pass == 0 ? entries.GetCount() - 1 - n : n;
+        if (!TakeEntry(entries.GetAt(i), &work)) continue;
+        if (std::strncmp(work.GetData(), kAppDataPlaceholder, std::strlen(kAppDataPlaceholder)))
+          continue;
+        work.ReplaceAll(kAppDataPlaceholder, target->appDataDir.GetData());
+        if (RemoveDirectoryA(work.GetData())) log->AppendLog("%s 消去\r\n", work.GetData());
+      }
+    }
+  }
+
   void RemoveUserData() {
-    work.Format("%s\\%s", target->appDataDir.GetData(), kCollectionsFolder);
-    log->AppendLog(DeleteTree(work.GetData(), owner) ? "Collectionsデータ削除\r\n"
-                                                     : "Collectionsデータ削除失敗\r\n");
-    work.Format("%s\\%s", target->appDataDir.GetData(), kModelFolder);
-    if (!RemoveDirectoryA(work.GetData())) {
-      log->AppendLog(DeleteTree(work.GetData(), owner) ? "Modelデータ削除\r\n"
-                                                       : "Modelデータ削除失敗\r\n");
+    if (appDataOwned) {
+      RemoveDataFolders();
+    } else {
+      log->AppendLog(kFolderKept, target->appDataDir.GetData());
     }
     if (target->contentsDir.GetLength() > 0) {
+      if (!IsProductFolder(target->contentsDir.GetData(), kContentsFolderTail)) {
+        log->AppendLog(kFolderKept, target->contentsDir.GetData());
+        return;
+      }
       log->AppendLog("コンテンツ削除開始\r\n");
       log->AppendLog(DeleteContents(target->contentsDir.GetData(), owner)
                          ? "コンテンツ削除完了\r\n"
                          : "コンテンツ削除一部未完\r\n");
+    }
+  }
+
+  void RemoveDataFolders() {
+    work.Format("%s\\%s", target->appDataDir.GetData(), kCollectionsFolderName);
+    log->AppendLog(DeleteTree(work.GetData(), owner) ? "Collectionsデータ削除\r\n"
+                                                     : "Collectionsデータ削除失敗\r\n");
+    work.Format("%s\\%s", target->appDataDir.GetData(), kModelFolderName);
+    if (!RemoveDirectoryA(work.GetData())) {
+      log->AppendLog(DeleteTree(work.GetData(), owner) ? "Modelデータ削除\r\n"
+                                                       : "Modelデータ削除失敗\r\n");
     }
   }
 
@@ -144,6 +206,7 @@ class UninstallRun {
   morstd::cMorMemBlock entries;
   UninstRecordHeader header;
   morstd::cMorString work;  // the path being handled
+  bool appDataOwned = false;  // "AppDataDir" names the product's own folder
 };
 
 }  // namespace

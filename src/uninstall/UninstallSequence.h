@@ -1,7 +1,9 @@
 // The uninstall worker's steps as one portable sequence: it reads what the registry
 // records about the installed viewer, deletes what the uninstall record lists, the
 // shortcuts, the user data, the contents and the registry data, and reports every
-// step as a log line. The uninstall dialog's thread procedure (and the stand-alone
+// step as a log line. It runs elevated over data others may write: a record entry
+// outside the product's folders is logged and left, and the application-data and
+// contents folders go whole only when they are the folders the installer names. The uninstall dialog's thread procedure (and the stand-alone
 // Uninstall.exe) run it with their log pane as the sink.
 #pragma once
 

@@ -51,7 +51,9 @@ class cUpdateFile {
   int ExecuteDeleteCommands(int deleteProgramFiles, int deleteCollections, int deleteModel);
   // Extracts every member but "SetupInfo.xml", counting *step up and showing
   // (*step / total)% after each, then merges and saves the record with one more step:
-  // 400 ... 440, 800, 810, 99880. A member whose data runs short is 425 (nothing cut
+  // 400 ... 450, 800, 810, 99880. Before anything is written every member is checked:
+  // 445 for a name outside the product's folders, 450 for an application-data file
+  // outside "Collections" and "Model" (no backup could restore it). A member whose data runs short is 425 (nothing cut
   // off is written); a record that cannot be merged or saved is 440. Folder entries
   // make their missing parents: 800 for a path too long to walk, 810 when a folder
   // cannot be made.

@@ -36,6 +36,8 @@ constexpr int kMemberNotSelected = 425;
 constexpr int kMemberNoBuffer = 430;
 constexpr int kMemberNotWritten = 435;
 constexpr int kRecordNotSaved = 440;
+constexpr int kMemberNameRefused = 445;      // named outside the product's folders
+constexpr int kMemberNotRestorable = 450;    // an application-data file no backup covers
 constexpr int kFolderListUnavailable = 800;
 constexpr int kFolderNotCreated = 810;
 constexpr int kInstallOther = 99880;
@@ -49,6 +51,17 @@ const char* CheckedEntry(const morstd::cMorMemBlock& names, int i) {
   const char* entry = names.GetAt(i);
   if (!entry || !*entry) throw kDeleteCommandsOther;
   return entry;
+}
+
+// Every member is checked before the first is written: an update that could not be
+// restored must not begin.
+void CheckMembers(const cLhaArchiveReader& reader) {
+  reader.Walk([](int, const LhaMember& member) {
+    if (IsSetupInfoName(member.name)) return true;
+    if (!IsProductPath(member.name, false)) throw kMemberNameRefused;
+    if (!IsRestorableAppDataFile(member.name)) throw kMemberNotRestorable;
+    return true;
+  });
 }
 
 // Counts the step and shows (step / total)% with the text, then lets it be read.
@@ -72,12 +85,14 @@ int cUpdateFile::ExecuteDeleteCommands(int deleteProgramFiles, int deleteCollect
       // Files first, so that the folders they leave empty can go after them.
       for (int i = 0; i < names.GetCount(); ++i) {
         const char* entry = CheckedEntry(names, i);
+        if (!IsProductPath(entry, false)) continue;
         if (IsFolderEntry(entry) || !std::strstr(entry, kProgramFilesPlaceholder)) continue;
         path.Assign(entry).ReplaceAll(kProgramFilesPlaceholder, installLocation);
         DeleteFileA(path.GetData());
       }
       for (int i = 0; i < names.GetCount(); ++i) {
         const char* entry = CheckedEntry(names, i);
+        if (!IsProductPath(entry, false)) continue;
         if (!IsFolderEntry(entry) || !std::strstr(entry, kProgramFilesPlaceholder)) continue;
         path.Assign(entry).ReplaceAll(kProgramFilesPlaceholder, installLocation);
         RemoveDirectoryA(path.GetData());  // only a folder that is empty by now goes
@@ -87,6 +102,7 @@ int cUpdateFile::ExecuteDeleteCommands(int deleteProgramFiles, int deleteCollect
       if (!HasText(appDataDir)) throw kDeleteCommandsOther;
       for (int i = 0; i < names.GetCount(); ++i) {
         const char* entry = CheckedEntry(names, i);
+        if (!IsProductPath(entry, false)) continue;
         if (IsFolderEntry(entry) || !std::strstr(entry, kCollectionsEntries)) continue;
         path.Assign(entry).ReplaceAll(kAppDataPlaceholder, appDataDir);
         DeleteFileA(path.GetData());
@@ -111,6 +127,7 @@ int cUpdateFile::InstallFiles(int* step, cProgressSink* progress, int total) {
       cLhaArchiveReader reader;
       if (reader.Open(payload.data, payload.size) != kLhaOpenFound) throw kInstallNotOpened;
       if (reader.ReadHeaders() != kLhaHeadersRead) throw kInstallHeadersUnread;
+      CheckMembers(reader);
       // A pause after every member and after the merge.
       pacer.emplace(InstalledMemberCount(reader.Members()) + 1, installPauseMs);
       cMorString path;
@@ -120,7 +137,7 @@ int cUpdateFile::InstallFiles(int* step, cProgressSink* progress, int total) {
                 .ReplaceAll(kProgramFilesPlaceholder, installLocation)
                 .ReplaceAll(kAppDataPlaceholder, appDataDir);
             if (!reader.Select(index)) throw kMemberNotSelected;
-            if (IsFolderEntry(path.GetData())) {
+            if (IsFolderEntry(member.name)) {
               path.GetData()[path.GetLength() - 1] = '\0';
               switch (MakeDirectories(path.GetData())) {
                 case kDirectoriesMade:

@@ -56,3 +56,14 @@ TEST(StringsContract, ShiftJisLeadBytesAndCharNext) {
   EXPECT_EQ(text + 3, CharNextA(second));
   EXPECT_EQ(text, CharPrevA(text, second));
 }
+
+// The names of the payload and the record are code page 932 whatever the system's
+// ANSI code page is; the explicit test must say so on both.
+TEST(StringsContract, CodePage932LeadBytesWhateverTheAnsiPage) {
+  EXPECT_TRUE(IsDBCSLeadByteEx(932, 0x95));  // "表"
+  EXPECT_TRUE(IsDBCSLeadByteEx(932, 0x83));  // "ソ"
+  EXPECT_TRUE(IsDBCSLeadByteEx(932, 0xFC));
+  EXPECT_FALSE(IsDBCSLeadByteEx(932, 0x5C));
+  EXPECT_FALSE(IsDBCSLeadByteEx(932, 0xA0));
+  EXPECT_FALSE(IsDBCSLeadByteEx(932, 'A'));
+}

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ShiftJisName.h"
+#include "payload/PayloadNames.h"
 
 bool MemberRelativePath(const std::string& name, std::string* relative) {
   const std::vector<std::string> parts = SplitShiftJisName(name, true);
@@ -15,6 +16,6 @@ bool MemberRelativePath(const std::string& name, std::string* relative) {
     if (!relative->empty()) *relative += '/';
     *relative += part;
   }
-  const bool folder = !name.empty() && (name.back() == '\\' || name.back() == '/');
+  const bool folder = IsFolderEntry(name.c_str()) || (!name.empty() && name.back() == '/');
   return folder || !relative->empty();
 }

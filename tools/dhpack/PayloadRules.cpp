@@ -92,6 +92,13 @@ bool CheckPayloadName(const std::string& name, std::string* error) {
   for (const std::string& part : parts) {
     if (!CheckComponent(part, &why)) return refuse("has " + why);
   }
+  // The installer's own rule has the last word: whatever it would refuse is refused
+  // here, before anything is written.
+  if (!IsProductPath(name.c_str(), true)) return refuse("lies outside the product's folders");
+  if (!IsRestorableAppDataFile(name.c_str()))
+    return refuse(std::string("is an application-data file outside \"") + kCollectionsFolderName +
+                  "\\\" and \"" + kModelFolderName +
+                  "\\\": a failed update restores only those two, so it could not undo it");
   return true;
 }
 

@@ -10,7 +10,10 @@
 // "#PROGRAMFILES#\" or "#APPDATA#\" whose components Windows can create: no empty,
 // "." or ".." components, no characters Windows forbids in file names, no trailing dot
 // or space, no device names, and no placeholder anywhere but at the start (the
-// installer expands every occurrence). False with the reason in `*error`.
+// installer expands every occurrence); a file below "#APPDATA#\" only inside
+// "Collections\" or "Model\", the two folders a failed update restores. The
+// installer's own rule (IsProductPath) is applied last. False with the reason in
+// `*error`.
 bool CheckPayloadName(const std::string& name, std::string* error);
 
 // Checks the payload as a whole: the folders an update backs up must be there.

@@ -19,13 +19,14 @@ namespace {
 constexpr char kLayoutProgramFiles[] = "PROGRAMFILES";
 constexpr char kLayoutAppData[] = "APPDATA";
 
+// A folder's name ends in a backslash of its own; "十" (0x8F 0x5C) names a file.
+bool IsFolderName(const std::string& name) { return IsFolderEntry(name.c_str()); }
+
 std::string Key(const std::string& name) {
   std::string key = FoldShiftJisCase(name);
-  if (!key.empty() && key.back() == '\\') key.pop_back();
+  if (IsFolderName(key)) key.pop_back();
   return key;
 }
-
-bool IsFolderName(const std::string& name) { return !name.empty() && name.back() == '\\'; }
 
 // The position of the member in archive order: its group, then per component the
 // kind (file 0 before folder 1) and the bytes. A folder's entry is a prefix of its

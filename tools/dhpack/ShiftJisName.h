@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-inline bool IsShiftJisLead(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
+#include "payload/PayloadNames.h"
+
+// The installer's own test, code page 932 whatever the machine's.
+inline bool IsShiftJisLead(unsigned char c) { return IsNameLeadByte(c); }
 
 // The components of a name split at backslashes (and, when `slashes` is set, at
 // forward slashes too), double-byte characters kept whole. A trailing separator gives

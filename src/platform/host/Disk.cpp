@@ -29,6 +29,8 @@ constexpr ULONGLONG kUsedBytes = 20ULL << 30;
 struct DiskState {
   std::mutex lock;
   std::map<std::string, ULONGLONG> freeBytes;  // "C" for a drive, else the share's text
+  bool writeRoomSet = false;
+  ULONGLONG writeRoom = 0;  // what WriteFile may still store, once a test set it
 };
 
 DiskState& State() {
@@ -39,6 +41,7 @@ DiskState& State() {
 [[maybe_unused]] const bool registered = (RegisterReset([] {
                                             std::lock_guard<std::mutex> guard(State().lock);
                                             State().freeBytes.clear();
+                                            State().writeRoomSet = false;
                                           }),
                                           true);
 
@@ -88,6 +91,20 @@ bool FreeBytesOf(LPCSTR path, ULONGLONG* bytes, DWORD* error) {
 void SetFreeSpace(const std::string& where, ULONGLONG bytes) {
   std::lock_guard<std::mutex> guard(State().lock);
   State().freeBytes[VolumeKey(where)] = bytes;
+}
+
+void SetWriteRoom(ULONGLONG bytes) {
+  std::lock_guard<std::mutex> guard(State().lock);
+  State().writeRoomSet = true;
+  State().writeRoom = bytes;
+}
+
+DWORD TakeWriteRoom(DWORD wanted) {
+  std::lock_guard<std::mutex> guard(State().lock);
+  if (!State().writeRoomSet) return wanted;
+  const DWORD granted = static_cast<DWORD>(std::min<ULONGLONG>(wanted, State().writeRoom));
+  State().writeRoom -= granted;
+  return granted;
 }
 
 }  // namespace hostwin

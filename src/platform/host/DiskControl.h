@@ -21,4 +21,12 @@ constexpr ULONGLONG kQuotaReserve = 1ULL << 30;
 // returns every drive to kDefaultFreeBytes.
 void SetFreeSpace(const std::string& where, ULONGLONG bytes);
 
+// A disk that fills up while files are written: from now on WriteFile, on any drive,
+// stores only `bytes` more bytes in all; the write that meets the end stores what
+// still fits, reports that count and fails with ERROR_DISK_FULL. ResetAll lifts it.
+void SetWriteRoom(ULONGLONG bytes);
+// The bytes of a write of `wanted` bytes that may be stored now (all of them unless a
+// test set a write room), counted off the room.
+DWORD TakeWriteRoom(DWORD wanted);
+
 }  // namespace hostwin

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/host/DiskControl.h"
 #include "platform/host/DosAttributes.h"
 #include "platform/host/FailWith.h"
 #include "platform/host/Faults.h"
@@ -190,8 +191,10 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
   if (!file->CanWrite()) return FailWith(ERROR_ACCESS_DENIED, FALSE);
   DWORD done = 0;
   const auto* bytes = static_cast<const char*>(lpBuffer);
-  while (done < nNumberOfBytesToWrite) {
-    ssize_t n = pwrite(file->fd(), bytes + done, nNumberOfBytesToWrite - done, file->Position());
+  // A disk a test lets fill up stores what fits, then reports itself full.
+  const DWORD room = hostwin::TakeWriteRoom(nNumberOfBytesToWrite);
+  while (done < room) {
+    ssize_t n = pwrite(file->fd(), bytes + done, room - done, file->Position());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
@@ -203,6 +206,7 @@ BOOL WriteFile(HANDLE hFile, LPCVOID lpBuffer, DWORD nNumberOfBytesToWrite,
     file->Position() += n;
   }
   if (lpNumberOfBytesWritten) *lpNumberOfBytesWritten = done;
+  if (room < nNumberOfBytesToWrite) return FailWith(ERROR_DISK_FULL, FALSE);
   return TRUE;
 }
 

@@ -75,6 +75,8 @@ int wsprintfA(LPSTR dst, LPCSTR format, ...) {
 
 BOOL IsDBCSLeadByte(BYTE c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE c) { return codePage == 932 && IsDBCSLeadByte(c); }
+
 LPSTR CharNextA(LPCSTR p) {
   if (!p || *p == '\0') return const_cast<LPSTR>(p);
   if (IsDBCSLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') return const_cast<LPSTR>(p + 2);

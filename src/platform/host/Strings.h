@@ -17,5 +17,8 @@ int wsprintfA(LPSTR dst, LPCSTR format, ...) __attribute__((format(printf, 2, 3)
 int wvsprintfA(LPSTR dst, LPCSTR format, va_list args);
 // Code page 932 (Shift-JIS): lead bytes 0x81-0x9F and 0xE0-0xFC.
 BOOL IsDBCSLeadByte(BYTE c);
+// The same test for a named code page; only 932 is known here, every other page has
+// no lead bytes.
+BOOL IsDBCSLeadByteEx(UINT codePage, BYTE c);
 LPSTR CharNextA(LPCSTR p);
 LPSTR CharPrevA(LPCSTR start, LPCSTR p);

@@ -12,6 +12,7 @@
 
 #include "gui/lib/GuiTest.h"
 #include "gui/uninstall/InstalledViewer.h"
+#include "gui/uninstall/UninstallerRun.h"
 #include "support/FileTree.h"
 
 namespace {
@@ -19,44 +20,11 @@ namespace {
 using uninsttest::InstalledViewer;
 using dhtest::PathExists;
 
-const char kConfirm[] =
-    "Dravenholtビューアを完全アンインストールしますか？\r\n"
-    "（コンテンツ類も消去されクリーンな環境に戻されます）";
+using uninsttest::kUninstallConfirm;
+using uninsttest::StartAndAsk;
+using uninsttest::TemporaryCopy;
 constexpr int kLogId = 1001;
-// Only guards against a hang.
-constexpr DWORD kTimeoutMs = 30000;
-
-// The temporary copy that owns a box: its process and its program file.
-struct TemporaryCopy {
-  HANDLE process = nullptr;
-  DWORD id = 0;
-  std::string path;
-  ~TemporaryCopy() {
-    if (process) {
-      if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-      WaitForSingleObject(process, kTimeoutMs);
-      CloseHandle(process);
-    }
-    // The file waits for the next start of Windows, which a test prefix never sees.
-    if (!path.empty()) DeleteFileA(path.c_str());
-  }
-  DWORD ExitCode() {
-    DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
-    return code;
-  }
-};
-
-bool OpenCopy(HWND box, TemporaryCopy* copy) {
-  GetWindowThreadProcessId(box, &copy->id);
-  copy->process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, copy->id);
-  if (!copy->process) return false;
-  char path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  if (!QueryFullProcessImageNameA(copy->process, 0, path, &size)) return false;
-  copy->path.assign(path, size);
-  return true;
-}
+constexpr DWORD kTimeoutMs = uninsttest::kUninstallTimeoutMs;
 
 // True when Windows was asked to delete `path` at its next start.
 bool DeletionPending(const std::string& path) {
@@ -85,30 +53,14 @@ bool DeletionPending(const std::string& path) {
   return false;
 }
 
-class UninstallProgram : public ::testing::Test {
- protected:
-  // Starts the installed Uninstall.exe, which hands over at once, and returns the
-  // confirmation box of its temporary copy.
-  guitest::MessageBoxInfo StartAndAsk(const std::string& program, TemporaryCopy* copy) {
-    guitest::ChildProcess original;
-    guitest::MessageBoxInfo box;
-    EXPECT_TRUE(original.Start("\"" + program + "\""));
-    DWORD code = STILL_ACTIVE;
-    EXPECT_TRUE(original.WaitForExit(kTimeoutMs, &code));
-    EXPECT_EQ(0u, code);
-    EXPECT_TRUE(guitest::WaitForMessageBox(&box, kTimeoutMs));
-    EXPECT_TRUE(OpenCopy(box.hwnd, copy));
-    EXPECT_NE(original.Id(), copy->id);
-    return box;
-  }
-};
+class UninstallProgram : public ::testing::Test {};
 
 TEST_F(UninstallProgram, CancelAtTheConfirmationLeavesEverything) {
   InstalledViewer installed("exe-cancel", guitest::ExePathOf("sample/Uninstall.exe"));
   ASSERT_TRUE(installed.Create()) << installed.problem;
   TemporaryCopy copy;
-  const guitest::MessageBoxInfo box = StartAndAsk(installed.uninstallerPath, &copy);
-  EXPECT_EQ(std::string(kConfirm), box.text);
+  const guitest::MessageBoxInfo box = StartAndAsk("\"" + installed.uninstallerPath + "\"", &copy);
+  EXPECT_EQ(std::string(kUninstallConfirm), box.text);
   EXPECT_EQ(std::string("確認"), box.caption);
   EXPECT_EQ(nullptr, box.owner);
   EXPECT_EQ((std::vector<int>{IDYES, IDNO}), box.buttons);
@@ -130,8 +82,8 @@ TEST_F(UninstallProgram, ConfirmingRemovesTheInstallationAndItsOwnFile) {
   InstalledViewer installed("exe-remove", guitest::ExePathOf("sample/Uninstall.exe"));
   ASSERT_TRUE(installed.Create()) << installed.problem;
   TemporaryCopy copy;
-  const guitest::MessageBoxInfo ask = StartAndAsk(installed.uninstallerPath, &copy);
-  ASSERT_EQ(std::string(kConfirm), ask.text);
+  const guitest::MessageBoxInfo ask = StartAndAsk("\"" + installed.uninstallerPath + "\"", &copy);
+  ASSERT_EQ(std::string(kUninstallConfirm), ask.text);
   ASSERT_TRUE(guitest::AnswerMessageBox(ask.hwnd, IDYES));
 
   HWND window = guitest::WaitForWindow("DravenholtUninstallWindow", "Dravenholtビューア アンインストール",
@@ -168,7 +120,7 @@ TEST_F(UninstallProgram, WithoutAnInstallationItSaysSoAndRemovesNothing) {
   InstalledViewer::ForgetRegistry();
   TemporaryCopy copy;
   const std::string program = guitest::ExePathOf("sample/Uninstall.exe");
-  const guitest::MessageBoxInfo box = StartAndAsk(program, &copy);
+  const guitest::MessageBoxInfo box = StartAndAsk("\"" + program + "\"", &copy);
   EXPECT_EQ(std::string("Dravenholtビューアはインストールされていません"), box.text);
   EXPECT_EQ(std::string("確認"), box.caption);
   EXPECT_EQ(std::vector<int>{IDOK}, box.buttons);

@@ -93,9 +93,11 @@ InstalledViewer::InstalledViewer(const std::string& tag, const std::string& unin
   GetTempPathA(MAX_PATH, temp);
   root = std::string(temp) + "dhuninst-" + tag + "-" + std::to_string(GetCurrentProcessId());
   // Shift-JIS names whose second byte is a backslash ("表", "ソ") must not split paths.
+  // The two folders of the user's settings end as the installer names them, or the
+  // uninstaller leaves them.
   installDir = root + "\\Program Files\\Dravenholt";
-  appDataDir = root + "\\AppData\\Dravenholt表";
-  contentsDir = root + "\\Contents\\ソース\\data";
+  appDataDir = root + "\\AppData\\表\\Dravenholt\\Viewer";
+  contentsDir = root + "\\Contents\\ソース\\Dravenholt\\Contents";
   startMenuDir = SpecialFolder(CSIDL_PROGRAMS) + "\\Dravenholt";
   startMenuLink = startMenuDir + "\\" + kShortcutName;
   desktopLink = SpecialFolder(CSIDL_DESKTOPDIRECTORY) + "\\" + kShortcutName;
@@ -108,9 +110,10 @@ bool InstalledViewer::Create() {
   Remove();
   for (const std::string& folder :
        {root, root + "\\Program Files", installDir, installDir + "\\data", root + "\\AppData",
-        appDataDir, appDataDir + "\\Collections", appDataDir + "\\Collections\\c1",
-        appDataDir + "\\Model", root + "\\Contents", root + "\\Contents\\ソース", contentsDir,
-        contentsDir + "\\page", startMenuDir}) {
+        root + "\\AppData\\表", root + "\\AppData\\表\\Dravenholt", appDataDir,
+        appDataDir + "\\Collections", appDataDir + "\\Collections\\c1", appDataDir + "\\Model",
+        root + "\\Contents", root + "\\Contents\\ソース", root + "\\Contents\\ソース\\Dravenholt",
+        contentsDir, contentsDir + "\\page", startMenuDir}) {
     if (!CreateDirectoryA(folder.c_str(), nullptr)) {
       problem = "cannot create " + folder;
       return false;
@@ -192,10 +195,13 @@ std::string InstalledViewer::ExpectedLog() const {
 }
 
 std::vector<std::string> InstalledViewer::RemovedPaths() const {
+  // The "Dravenholt" folders that held the application-data and contents folders go
+  // once empty.
   std::vector<std::string> paths = {installDir + "\\DHViewer.exe", installDir + "\\data",
-                                    installDir + "\\Uninst.dat", appDataDir, contentsDir,
-                                    root + "\\Contents\\ソース", startMenuLink, startMenuDir,
-                                    desktopLink};
+                                    installDir + "\\Uninst.dat", appDataDir,
+                                    root + "\\AppData\\表\\Dravenholt", contentsDir,
+                                    root + "\\Contents\\ソース\\Dravenholt", startMenuLink,
+                                    startMenuDir, desktopLink};
   if (!uninstaller_.empty()) paths.push_back(uninstallerPath);
   return paths;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install/InstallSequence.h"
+#include "platform/host/DiskControl.h"
 #include "registry/FixedKeys.h"
 #include "registry/Reg.h"
 #include "support/FileBytes.h"
@@ -211,6 +212,43 @@ TEST_F(InstallSequenceTest, ExtractionFailureIs550) {
   ExpectFailureCleanedUp(550);
   // The contents folder was made before the failure and stays.
   EXPECT_TRUE(IsFolder(kContentsDir));
+  EXPECT_TRUE(hostwin::SavedShellLinks().empty());
+}
+
+// A file or folder that cannot be written fails the installation: it is never
+// reported complete with files missing or cut.
+TEST_F(InstallSequenceTest, WriteFailuresAre550AndCleanedUp) {
+  struct Case {
+    const char* what;
+    hostwin::Fault fault;
+    ULONGLONG writeRoom;  // 0: no limit
+  };
+  const Case cases[] = {
+      {"write refused", {"WriteFile", "", 2, ERROR_ACCESS_DENIED}, 0},
+      {"disk full mid-file", {}, 12},
+      {"folder not made", {"CreateDirectoryA", "C:\\Program Files\\Dravenholt\\Viewer\\Help"}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetUp();
+    sink.calls.clear();
+    RegisterPayload(SampleMembers());
+    if (!c.fault.function.empty()) hostwin::InjectFault(c.fault);
+    if (c.writeRoom) hostwin::SetWriteRoom(c.writeRoom);
+    ExpectFailureCleanedUp(550);
+    for (const auto& call : sink.calls) EXPECT_NE(100, call.first) << call.second;
+    EXPECT_TRUE(hostwin::SavedShellLinks().empty());
+  }
+}
+
+// A member named outside the product's folders is refused before anything of it is
+// written, with a code of its own.
+TEST_F(InstallSequenceTest, AMemberOutsideTheProductIs555) {
+  std::vector<StoredMember> members = SampleMembers();
+  members.insert(members.begin() + 2, {"#PROGRAMFILES#\\..\\..\\evil.dll", "x"});
+  RegisterPayload(members);
+  ExpectFailureCleanedUp(555);
+  EXPECT_FALSE(Exists("C:\\Program Files\\evil.dll"));
   EXPECT_TRUE(hostwin::SavedShellLinks().empty());
 }
 

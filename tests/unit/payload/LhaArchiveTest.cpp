@@ -95,6 +95,22 @@ TEST(LhaArchiveTest, NamesOfEveryHeaderLevel) {
   EXPECT_EQ("l1", reader.Decode(4, 64));
 }
 
+// A level 0 name keeps its last component, split by Shift-JIS character: the 0x5C
+// second byte of "表" or "ソ" separates nothing. Such a name is a file's, at every level.
+TEST(LhaArchiveTest, Level0NamesSplitByCharacterAndEndingsIn5CAreFiles) {
+  Reader reader(Stored("表.txt", "a") + Stored("DIR\\予定表", "b") + Stored("ソ\\x", "c") +
+                LhaLevel1("十", "-lh0-", {{2, "D\xFF"}}, "d", 1) + LhaEnd());
+  ASSERT_EQ(kLhaHeadersRead, reader.OpenAndRead());
+  ASSERT_EQ(4, reader.list.count);
+  EXPECT_STREQ("表.txt", reader.Member(1)->name);
+  EXPECT_STREQ("予定表", reader.Member(2)->name);
+  EXPECT_STREQ("x", reader.Member(3)->name);
+  EXPECT_STREQ("D\\十", reader.Member(4)->name);
+  for (int i = 1; i <= 4; ++i) EXPECT_FALSE(LhaIsFolder(*reader.Member(i))) << i;
+  EXPECT_EQ("b", reader.Decode(2, 64));
+  EXPECT_EQ("d", reader.Decode(4, 64));
+}
+
 TEST(LhaArchiveTest, TheLongestNamesFitAndLongerOnesAreMalformed) {
   const std::string dir(255, 'd');
   // 255 + 4 = 259 characters: the field's limit with its terminating zero.

@@ -3,7 +3,9 @@
 // end a member early instead of writing or reading out of bounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "payload/LhaArchive.h"
 #include "unit/payload/LhaTestArchive.h"
@@ -75,6 +77,24 @@ TEST(MorLhaDecTest, StoredMembersArriveInPiecesAcrossFills) {
   OneMember truncated("-lh0-", "abc", 5000);
   EXPECT_LT(truncated.Read(5000, 5000).size(), 5000u);
   EXPECT_TRUE(truncated.Decoder().Damaged());
+}
+
+// The dictionary holds the last plaintext: the tables are wiped before they are freed
+// (the next member's reallocation frees them the same way).
+TEST(MorLhaDecTest, TablesAreWipedBeforeRelease) {
+  static std::vector<bool> wiped;
+  wiped.clear();
+  cMorLhaDec::SetReleaseObserver([](const void* block, size_t bytes) {
+    const auto* at = static_cast<const uint8_t*>(block);
+    wiped.push_back(std::all_of(at, at + bytes, [](uint8_t b) { return b == 0; }));
+  });
+  {
+    OneMember member("-lh0-", Pattern(3000), 3000);
+    EXPECT_EQ(Pattern(3000), member.Read(3000, 3000));
+  }
+  cMorLhaDec::SetReleaseObserver(nullptr);
+  ASSERT_EQ(1u, wiped.size());
+  EXPECT_TRUE(wiped[0]);
 }
 
 // -lzs-: flag bit 1 and a literal byte, or 0, an 11-bit position and length − 2.

@@ -209,6 +209,12 @@ TEST_F(DhpackBuildTest, RefusesWhatTheInstallerWouldReject) {
        "not representable in code page 932"},
       {"#PROGRAMFILES#\\gone.txt=" + (temp / "missing").string(), false, "is not a readable file"},
       {"#PROGRAMFILES#\\nofile", false, "a file takes \"MEMBER=PATH\""},
+      // A failed update restores only Collections and Model of the application data.
+      {"#APPDATA#\\NNJ.dat=" + (temp / "m.bin").string(), false,
+       "is an application-data file outside \"Collections\\\" and \"Model\\\""},
+      {"#APPDATA#\\Other\\x.txt=" + (temp / "m.bin").string(), false,
+       "a failed update restores only those two"},
+      {"APPDATA/settings.ini=x", true, "is an application-data file outside"},
   };
   const fs::path out = temp / "out.dat";
   for (const Case& c : cases) {
@@ -373,11 +379,24 @@ TEST_F(DhpackBuiltPayloadTest, InstallerListsAndExtractsIt) {
   const fs::path temp = pattern;
   const fs::path layout = temp / "layout";
   Write(layout / "PROGRAMFILES" / u8"表示.txt", "sjis");
+  // Names ending in a character whose second byte is 0x5C are files, a folder too.
+  const char* const endings[] = {u8"ソ", u8"十", u8"能", u8"表", u8"予"};  // in byte order
+  for (const char* name : endings) Write(layout / "PROGRAMFILES" / u8"予定表" / name, name);
   Write(layout / "APPDATA" / "Collections" / "c.dat", std::string(70000, 'c'));
   fs::create_directories(layout / "APPDATA" / "Model");
   Write(temp / "ReadMe.txt", u8"同意\nします\n");
-  ASSERT_EQ(0, Dhpack("build --quiet " + Quote((temp / "130.dat").string()) + " " +
-                      Quote(layout.string())).status);
+  const Outcome build = Dhpack("build --quiet " + Quote((temp / "130.dat").string()) + " " +
+                               Quote(layout.string()));
+  ASSERT_EQ(0, build.status) << build.err;
+  const std::string plan = "\x97\x5c\x92\xe8\x95\x5c";  // "予定表"
+  const std::vector<std::string> cp932Endings = {"\x83\x5c", "\x8f\x5c", "\x94\x5c", "\x95\x5c",
+                                                 "\x97\x5c"};
+  // The tool's own extraction takes them back as files.
+  ASSERT_EQ(0, Dhpack("--dat x " + Quote((temp / "130.dat").string()) + " " +
+                      Quote((temp / "x").string())).status);
+  for (size_t i = 0; i < cp932Endings.size(); ++i) {
+    EXPECT_EQ(endings[i], FileBytes(temp / "x" / "#PROGRAMFILES#" / plan / cp932Endings[i])) << i;
+  }
   ASSERT_EQ(0, Dhpack("readme --quiet --utf8 " + Quote((temp / "126.dat").string()) + " " +
                       Quote((temp / "ReadMe.txt").string())).status);
   for (int id : {126, 130}) {
@@ -394,13 +413,22 @@ TEST_F(DhpackBuiltPayloadTest, InstallerListsAndExtractsIt) {
   ASSERT_EQ(1, lha.ListInstallFiles(&list));
   std::vector<std::string> names;
   for (int i = 0; i < list.GetCount(); ++i) names.emplace_back(list.GetAt(i));
-  EXPECT_EQ((std::vector<std::string>{"#PROGRAMFILES#\\", "#PROGRAMFILES#\\\x95\x5c\x8e\xa6.txt",
-                                      "#APPDATA#\\", "#APPDATA#\\Collections\\",
-                                      "#APPDATA#\\Collections\\c.dat", "#APPDATA#\\Model\\"}),
-            names);
+  std::vector<std::string> expected = {"#PROGRAMFILES#\\", "#PROGRAMFILES#\\\x95\x5c\x8e\xa6.txt",
+                                       "#PROGRAMFILES#\\" + plan + "\\"};
+  for (const std::string& ending : cp932Endings)
+    expected.push_back("#PROGRAMFILES#\\" + plan + "\\" + ending);
+  for (const char* name : {"#APPDATA#\\", "#APPDATA#\\Collections\\", "#APPDATA#\\Collections\\c.dat",
+                           "#APPDATA#\\Model\\"})
+    expected.push_back(name);
+  EXPECT_EQ(expected, names);
   RecordingSink sink;
   int step = 0;
-  ASSERT_EQ(1, lha.ExtractAll("C:\\P", "C:\\AD", &sink, &step, 10));
+  ASSERT_EQ(1, lha.ExtractAll("C:\\P", "C:\\AD", &sink, &step, 20));
+  for (size_t i = 0; i < cp932Endings.size(); ++i) {
+    std::string file;
+    ASSERT_TRUE(ReadFileBytes("C:\\P\\" + plan + "\\" + cp932Endings[i], &file)) << i;
+    EXPECT_EQ(endings[i], file);
+  }
   std::string bytes;
   ASSERT_TRUE(ReadFileBytes("C:\\P\\\x95\x5c\x8e\xa6.txt", &bytes));
   EXPECT_EQ("sjis", bytes);

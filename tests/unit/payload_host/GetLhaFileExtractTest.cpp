@@ -8,6 +8,7 @@
 
 #include "payload/GetLhaFile.h"
 #include "payload/WholeFiles.h"
+#include "platform/host/DiskControl.h"
 #include "support/FileBytes.h"
 #include "unit/payload_host/PayloadFixture.h"
 
@@ -93,17 +94,60 @@ TEST_F(GetLhaFileExtractTest, EmptyFolderNamesReturnAtOnce) {
   EXPECT_EQ(0, step);
 }
 
-TEST_F(GetLhaFileExtractTest, AFileThatCannotBeCreatedIsPassedOver) {
-  RegisterArchive(kPayload, {{"#PROGRAMFILES#\\", ""}, {"#PROGRAMFILES#\\locked.dll", "1"},
-                             {"#PROGRAMFILES#\\next.dll", "2"}});
-  hostwin::InjectFault({"CreateFileA", "C:\\P\\locked.dll"});
+// Nothing is passed over in silence: a file that cannot be created or written whole
+// and a folder that cannot be made fail the extraction, and what follows is not
+// written.
+TEST_F(GetLhaFileExtractTest, EveryWriteIsChecked) {
+  struct Case {
+    const char* what;
+    hostwin::Fault fault;
+    ULONGLONG writeRoom;  // 0: no limit
+    int code;
+  };
+  const Case cases[] = {
+      {"file not created", {"CreateFileA", "C:\\P\\sub\\locked.dll"}, 0, -170},
+      {"write refused", {"WriteFile", ""}, 0, -170},
+      {"disk full mid-file", {}, 3, -170},
+      {"folder not made", {"CreateDirectoryA", "C:\\P\\sub"}, 0, -160},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    hostwin::ResetAll();
+    RegisterArchive(kPayload, {{"#PROGRAMFILES#\\", ""}, {"#PROGRAMFILES#\\sub\\", ""},
+                               {"#PROGRAMFILES#\\sub\\locked.dll", "0123456789"},
+                               {"#PROGRAMFILES#\\next.dll", "2"}});
+    CreateDirectoryA("C:\\P", nullptr);
+    if (!c.fault.function.empty()) hostwin::InjectFault(c.fault);
+    if (c.writeRoom) hostwin::SetWriteRoom(c.writeRoom);
+    cGetLhaFile lha;
+    RecordingSink sink;
+    int step = 0;
+    EXPECT_EQ(0, lha.ExtractAll("C:\\P", "C:\\AD", &sink, &step, 4));
+    EXPECT_EQ(c.code, lha.lastError);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\P\\next.dll"));
+    EXPECT_EQ(0u, lha.payload.size);
+    EXPECT_EQ(0u, hostwin::OpenHandleCount());
+  }
+}
+
+// Names whose last character ends in the byte 0x5C are files, written whole.
+TEST_F(GetLhaFileExtractTest, NamesEndingInA5CSecondByteAreFiles) {
+  const std::vector<std::string> names = {"表", "ソ", "能", "十", "予"};
+  std::vector<StoredMember> members = {{"#PROGRAMFILES#\\", ""}, {"#PROGRAMFILES#\\予定表\\", ""}};
+  for (const std::string& name : names) {
+    members.push_back({"#PROGRAMFILES#\\予定表\\" + name, "is " + name});
+  }
+  RegisterArchive(kPayload, members);
   cGetLhaFile lha;
   RecordingSink sink;
   int step = 0;
-  ASSERT_EQ(1, lha.ExtractAll("C:\\P", "C:\\AD", &sink, &step, 3));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\P\\locked.dll"));
-  EXPECT_EQ("2", Contents("C:\\P\\next.dll"));
-  EXPECT_EQ(3u, sink.calls.size());
+  ASSERT_EQ(1, lha.ExtractAll("C:\\P", "C:\\AD", &sink, &step, 7));
+  EXPECT_TRUE(IsFolder("C:\\P\\予定表"));
+  for (const std::string& name : names) {
+    const std::string path = "C:\\P\\予定表\\" + name;
+    EXPECT_EQ("is " + name, Contents(path.c_str())) << name;
+    EXPECT_FALSE(IsFolder(path.c_str())) << name;
+  }
 }
 
 TEST_F(GetLhaFileExtractTest, FailureCodes) {
@@ -120,6 +164,14 @@ TEST_F(GetLhaFileExtractTest, FailureCodes) {
       {"unknown method", true, StoredArchive({{"#PROGRAMFILES#\\a", "12", "-lhz-"}}), -130},
       {"short data", true, StoredArchive({{"#PROGRAMFILES#\\a", "12", "-lh0-", 9}}), -130},
       {"too large", true, StoredArchive({{"#PROGRAMFILES#\\a", "", "-lh0-", 0xFFFFFFE0}}), -140},
+      // Members that would land outside the product's folders: nothing is written.
+      {"absolute", true, StoredArchive({{"C:\\P\\a", "1"}}), -150},
+      {"climbing", true, StoredArchive({{"#PROGRAMFILES#\\x\\..\\a", "1"}}), -150},
+      {"relative", true, StoredArchive({{"a", "1"}}), -150},
+      {"share", true, StoredArchive({{"\\\\server\\share\\a", "1"}}), -150},
+      {"drive inside", true, StoredArchive({{"#PROGRAMFILES#\\C:\\a", "1"}}), -150},
+      {"leading backslash", true, StoredArchive({{"#PROGRAMFILES#\\\\a", "1"}}), -150},
+      {"climbing from the data", true, StoredArchive({{"#APPDATA#\\..\\..\\P\\a", "1"}}), -150},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -131,7 +183,8 @@ TEST_F(GetLhaFileExtractTest, FailureCodes) {
     int step = 0;
     EXPECT_EQ(0, lha.ExtractAll("C:\\P", "C:\\AD", &sink, &step, 1));
     EXPECT_EQ(c.code, lha.lastError);
-    // A member that cannot be decoded whole is not written at all.
+    // A member that cannot be decoded whole, or is named outside the product's
+    // folders, is not written at all.
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\P\\a"));
     EXPECT_TRUE(sink.calls.empty());
     EXPECT_EQ(0u, lha.payload.size);

@@ -285,8 +285,8 @@ TEST_F(RegCommands, TransactionFailures) {
   // A commit that fails publishes nothing, and is no success.
   hostwin::InjectFault(Fault{"CommitTransaction", "", 1, ERROR_TRANSACTION_NOT_ACTIVE});
   EXPECT_EQ(0, reg.ExecuteRegistryCommands());
-  EXPECT_EQ(0, reg.lastError);
-  EXPECT_EQ(nullptr, reg.GetErrorMessage());
+  EXPECT_EQ(670, reg.lastError);
+  EXPECT_STREQ("レジストリコマンド確定失敗(00670)", reg.GetErrorMessage());
   EXPECT_EQ(before, hostwin::RegistrySnapshot());
   EXPECT_TRUE(hostwin::MessageJournal().empty());
 

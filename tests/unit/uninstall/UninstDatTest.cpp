@@ -88,6 +88,21 @@ TEST_F(UninstDatTest, LoadsTheNamesAndHeaderOfARecord) {
   EXPECT_EQ(3, record.GetHeader().entryCount);
 }
 
+// The record lies in the install folder, which others may be able to write: the update
+// never deletes nor writes back an entry that would resolve outside the product's
+// folders. An empty entry stays, for the deletions to fail on.
+TEST_F(UninstDatTest, LoadDropsEntriesOutsideTheProduct) {
+  const std::vector<std::string> names = {
+      "#PROGRAMFILES#\\", "C:\\Windows\\x.dll", "#PROGRAMFILES#\\..\\..\\x", "x.txt",
+      "\\\\server\\share\\x", "", "#APPDATA#\\Model\\表", "#PROGRAMFILES#\\a:b"};
+  const std::string area = Area(names);
+  Put(RecordBytes(area, static_cast<int32_t>(area.size()), static_cast<int32_t>(names.size())));
+  cUninstDat record;
+  ASSERT_EQ(1, record.Load(kFolder));
+  EXPECT_EQ((std::vector<std::string>{"#PROGRAMFILES#\\", "", "#APPDATA#\\Model\\表"}),
+            Texts(record.GetNames()));
+}
+
 TEST_F(UninstDatTest, SaveWritesTheRecordThroughTheTemporaryFile) {
   Put("old record");
   cUninstDat record;
@@ -279,20 +294,24 @@ TEST_F(UninstDatTest, MergeReadsShiftJisNamesByCharacter) {
 TEST_F(UninstDatTest, MergeKeepsTheRecordsOwnDuplicatesAndTiesInOrder) {
   // A merge never stores a folder twice, but a record written otherwise may hold one.
   const std::string area =
-      Area({"#APPDATA#\\Model\\", "#PROGRAMFILES#\\z\\", "#APPDATA#\\Model\\", "f.txt", "f.txt", ""});
+      Area({"#APPDATA#\\Model\\", "#PROGRAMFILES#\\z\\", "#APPDATA#\\Model\\",
+            "#PROGRAMFILES#\\f.txt", "#PROGRAMFILES#\\f.txt", ""});
   Put(RecordBytes(area, static_cast<int32_t>(area.size()), 6));
   cUninstDat record;
   ASSERT_EQ(1, record.Load(kFolder));
   morstd::cMorMemBlock update;
-  Fill(&update, {"#APPDATA#\\Model\\", "#PROGRAMFILES#\\A\\", "#APPDATA#\\Model\\x\\", "f.txt",
-                 "g.txt", "g.txt", "", "#PROGRAMFILES#\\z\\"});
+  Fill(&update, {"#APPDATA#\\Model\\", "#PROGRAMFILES#\\A\\", "#APPDATA#\\Model\\x\\",
+                 "#PROGRAMFILES#\\f.txt", "#PROGRAMFILES#\\g.txt", "#PROGRAMFILES#\\g.txt", "",
+                 "#PROGRAMFILES#\\z\\"});
   ASSERT_EQ(1, record.Merge(update));
   EXPECT_EQ((std::vector<std::string>{
                 "#APPDATA#\\Model\\x\\",
                 "#APPDATA#\\Model\\", "#PROGRAMFILES#\\z\\", "#APPDATA#\\Model\\",
                 "#PROGRAMFILES#\\A\\",  // names compare with case: a new folder
-                "f.txt", "f.txt", "",   // the record's files, duplicates and all
-                "g.txt", "g.txt"}),     // new files; the empty one is the record's own
+                // the record's files, duplicates and all
+                "#PROGRAMFILES#\\f.txt", "#PROGRAMFILES#\\f.txt", "",
+                // new files; the empty one is the record's own
+                "#PROGRAMFILES#\\g.txt", "#PROGRAMFILES#\\g.txt"}),
             Texts(record.GetNames()));
 }
 

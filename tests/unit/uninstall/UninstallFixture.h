@@ -14,9 +14,13 @@
 
 namespace uninstalltest {
 
-constexpr char kInstall[] = "C:\\Program Files\\Dravenholt";
-constexpr char kRecord[] = "C:\\Program Files\\Dravenholt\\Uninst.dat";
-constexpr char kAppData[] = "C:\\Users\\u\\AppData\\Roaming\\Dravenholt";
+// The folders as the installer names them: "InstallLocation" and "AppDataDir" are the
+// "Viewer" folders inside the "Dravenholt" folders it made.
+constexpr char kProgramFilesVendor[] = "C:\\Program Files\\Dravenholt";
+constexpr char kInstall[] = "C:\\Program Files\\Dravenholt\\Viewer";
+constexpr char kRecord[] = "C:\\Program Files\\Dravenholt\\Viewer\\Uninst.dat";
+constexpr char kAppDataVendor[] = "C:\\Users\\u\\AppData\\Roaming\\Dravenholt";
+constexpr char kAppData[] = "C:\\Users\\u\\AppData\\Roaming\\Dravenholt\\Viewer";
 constexpr char kPrograms[] = "C:\\Users\\u\\Start Menu\\Programs";
 constexpr char kDesktop[] = "C:\\Users\\u\\Desktop";
 constexpr char kUninstallPath[] =
@@ -62,8 +66,8 @@ class UninstallFixture : public dhtest::HostFixture {
   void SetUp() override {
     HostFixture::SetUp();
     for (const char* folder :
-         {"C:\\Program Files", kInstall, "C:\\Users", "C:\\Users\\u", "C:\\Users\\u\\AppData",
-          "C:\\Users\\u\\AppData\\Roaming", kAppData, "C:\\Users\\u\\Start Menu", kPrograms, kDesktop})
+         {"C:\\Program Files", kProgramFilesVendor, kInstall, "C:\\Users", "C:\\Users\\u",
+          "C:\\Users\\u\\AppData", "C:\\Users\\u\\AppData\\Roaming", kAppDataVendor, kAppData, "C:\\Users\\u\\Start Menu", kPrograms, kDesktop})
       ASSERT_TRUE(CreateDirectoryA(folder, nullptr)) << folder;
     hostwin::SetSpecialFolder(CSIDL_PROGRAMS, kPrograms);
     hostwin::SetSpecialFolder(CSIDL_DESKTOPDIRECTORY, kDesktop);

@@ -20,7 +20,8 @@ const std::string kInstallDir = kInstall;
 const std::string kAppDataDir = kAppData;
 const std::string kStartMenuFolder = std::string(kPrograms) + "\\Dravenholt";
 const std::string kDesktopShortcut = std::string(kDesktop) + "\\Dravenholtビューア.lnk";
-const std::string kContents = "C:\\Contents\\Dravenholt\\data";
+const std::string kDocuments = "C:\\Users\\u\\Documents";
+const std::string kContents = kDocuments + "\\Dravenholt\\Contents";
 
 std::string Deleted(const std::string& path) { return path + " 消去\r\n"; }
 
@@ -48,8 +49,8 @@ TEST_F(UninstallSequenceTest, RemovesAnInstallationAndKeepsOnlyTheEmptyInstallFo
   MakeFolder(kAppDataDir + "\\Collections");
   Put(kAppDataDir + "\\Collections\\c1.xml");
   Put(kAppDataDir + "\\NNJ.dat");
-  MakeFolder("C:\\Contents");
-  MakeFolder("C:\\Contents\\Dravenholt");
+  MakeFolder(kDocuments);
+  MakeFolder(kDocuments + "\\Dravenholt");
   MakeFolder(kContents);
   Put(kContents + "\\page.bin");
   PutShortcuts();
@@ -69,8 +70,9 @@ TEST_F(UninstallSequenceTest, RemovesAnInstallationAndKeepsOnlyTheEmptyInstallFo
   EXPECT_FALSE(Exists(kInstallDir + "\\data"));
   EXPECT_FALSE(Exists(kRecord));
   EXPECT_FALSE(Exists(kAppDataDir));
-  EXPECT_FALSE(Exists("C:\\Contents\\Dravenholt"));
-  EXPECT_TRUE(Exists("C:\\Contents"));
+  EXPECT_FALSE(Exists(kAppDataVendor));  // the empty "Dravenholt" the installation made
+  EXPECT_FALSE(Exists(kDocuments + "\\Dravenholt"));
+  EXPECT_TRUE(Exists(kDocuments));
   EXPECT_FALSE(Exists(kStartMenuFolder));
   EXPECT_TRUE(Exists(kPrograms));
   EXPECT_FALSE(Exists(kDesktopShortcut));
@@ -109,7 +111,7 @@ TEST_F(UninstallSequenceTest, MissingShellFoldersAreReportedAndNothingIsDeletedA
   Put("C:\\Dravenholtビューア.lnk");
   MakeFolder(kAppDataDir + "\\Collections");
   ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_CURRENT_USER, kSettingsPath, "ContentsDir",
-                                           "C:\\Contents\\Dravenholt\\data"));
+                                           kContents.c_str()));
 
   EXPECT_EQ(0, Run());
 
@@ -126,6 +128,113 @@ TEST_F(UninstallSequenceTest, MissingShellFoldersAreReportedAndNothingIsDeletedA
   EXPECT_EQ("", boxes[0].caption);
   EXPECT_EQ(static_cast<UINT>(MB_OK), boxes[0].flags);
   EXPECT_EQ(nullptr, boxes[0].owner);
+}
+
+std::string Refused(const std::string& entry) {
+  return entry + " 製品のフォルダ外のため消去しません\r\n";
+}
+std::string Kept(const std::string& folder) {
+  return folder + " 製品のフォルダではないため残します\r\n";
+}
+
+// The record lies where others may write: entries that would resolve outside the
+// product's folders are logged and left, and the rest of the removal goes on.
+TEST_F(UninstallSequenceTest, RecordEntriesOutsideTheProductAreLoggedAndLeft) {
+  const std::vector<std::string> foreign = {
+      "C:\\Users\\u\\victim.txt",
+      "#PROGRAMFILES#\\..\\..\\victim.txt",
+      "#PROGRAMFILES#\\..\\..\\",
+      "#APPDATA#\\..\\victim.txt",
+      "#PROGRAMFILES#\\a/../../../victim.txt",
+      "#PROGRAMFILES#\\C:\\Users\\u\\victim.txt",
+      "#PROGRAMFILES#\\\\victim.txt",
+      "\\\\server\\share\\victim.txt",
+      "\\victim.txt",
+      "victim.txt",
+  };
+  std::vector<std::string> record = {"#PROGRAMFILES#\\", "#PROGRAMFILES#\\DHViewer.exe"};
+  record.insert(record.end(), foreign.begin(), foreign.end());
+  record.push_back("#PROGRAMFILES#\\十");  // its last byte is 0x5C, yet it names a file
+  PutRecord(record, 0, 0);
+  Put(kInstallDir + "\\DHViewer.exe");
+  Put(kInstallDir + "\\十");
+  const std::vector<std::string> victims = {"C:\\Users\\u\\victim.txt", "C:\\Program Files\\victim.txt",
+                                            kAppDataVendor + std::string("\\victim.txt"),
+                                            "C:\\victim.txt"};
+  for (const std::string& victim : victims) Put(victim);
+
+  EXPECT_EQ(0, Run());
+
+  for (const std::string& victim : victims) EXPECT_TRUE(Exists(victim)) << victim;
+  EXPECT_TRUE(Exists("C:\\Program Files"));
+  EXPECT_FALSE(Exists(kInstallDir + "\\DHViewer.exe"));
+  EXPECT_FALSE(Exists(kInstallDir + "\\十"));
+  Lines expected = {"レジストリよりアンインストール情報\r\n", "ファイルよりアンインストール情報\r\n"};
+  for (const std::string& entry : foreign) expected.push_back(Refused(entry));
+  expected.push_back(Deleted(kInstallDir + "\\DHViewer.exe"));
+  expected.push_back(Deleted(kInstallDir + "\\十"));
+  expected.push_back(Deleted(kRecord));
+  ASSERT_LE(expected.size(), sink.lines.size());
+  EXPECT_EQ(expected, Lines(sink.lines.begin(), sink.lines.begin() + expected.size()));
+}
+
+// "AppDataDir" and "ContentsDir" lie under HKEY_CURRENT_USER, where any program of the
+// user can write them: their trees go whole only when they are the product's folders.
+// Otherwise only the record's own entries below them go, and the folder stays.
+TEST_F(UninstallSequenceTest, FoldersNamedByTheUsersSettingsGoWholeOnlyWhenTheProducts) {
+  const char* const values[] = {"C:\\Users\\u", "C:\\Windows", "C:\\Users\\u\\NotDravenholt\\Viewer"};
+  for (const char* value : values) {
+    SCOPED_TRACE(value);
+    SetUp();
+    sink.lines.clear();
+    MakeFolder("C:\\Windows");
+    MakeFolder("C:\\Users\\u\\NotDravenholt");
+    MakeFolder("C:\\Users\\u\\NotDravenholt\\Viewer");
+    const std::string base = value;
+    ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_CURRENT_USER, kSettingsPath, "AppDataDir", value));
+    ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_CURRENT_USER, kSettingsPath, "ContentsDir", value));
+    PutRecord({"#PROGRAMFILES#\\", "#APPDATA#\\Model\\", "#APPDATA#\\Model\\m.dat"}, 0, 0);
+    // The user's own files in the folder the values name, and one the record lists.
+    MakeFolder(base + "\\Model");
+    Put(base + "\\Model\\m.dat");
+    Put(base + "\\own.txt");
+    MakeFolder(base + "\\Collections");
+    Put(base + "\\Collections\\mine.xml");
+    Put(base + "\\NNJ.dat");
+
+    EXPECT_EQ(0, Run());
+
+    EXPECT_FALSE(Exists(base + "\\Model\\m.dat"));  // the record's own entry
+    EXPECT_FALSE(Exists(base + "\\Model"));           // and its folder, empty by then
+    EXPECT_TRUE(Exists(base + "\\own.txt"));
+    EXPECT_TRUE(Exists(base + "\\Collections\\mine.xml"));
+    EXPECT_TRUE(Exists(base + "\\NNJ.dat"));
+    // One line for each of the two values.
+    EXPECT_EQ(2, std::count(sink.lines.begin(), sink.lines.end(), Kept(value)));
+    EXPECT_FALSE(hostwin::RegistryKeyExists(HKEY_CURRENT_USER, kSettingsPath));
+  }
+}
+
+// A folder value that is no plain absolute path below a drive's root leaves every
+// entry below it alone: the placeholder would resolve against the current folder or
+// drive, a share, or a folder above the one named.
+TEST_F(UninstallSequenceTest, AnApplicationDataValueThatIsNoPlainPathTouchesNothing) {
+  for (const char* value :
+       {"Dravenholt\\Viewer", "\\\\server\\share\\Dravenholt\\Viewer", "\\Dravenholt\\Viewer", "C:\\",
+        "C:", "C:\\Users\\u\\AppData\\Roaming\\Dravenholt\\Viewer\\..\\..\\..",
+        "C:\\Users\\u\\Dravenholt\\Viewer\\.\\", "C:\\Users\\u\\Dravenholt\\Viewer/../.."}) {
+    SCOPED_TRACE(value);
+    SetUp();
+    sink.lines.clear();
+    ASSERT_TRUE(hostwin::RegistryWriteString(HKEY_CURRENT_USER, kSettingsPath, "AppDataDir", value));
+    PutRecord({"#PROGRAMFILES#\\", "#APPDATA#\\Model\\m.dat"}, 0, 0);
+    EXPECT_EQ(0, Run());
+    EXPECT_EQ((Lines{"レジストリよりアンインストール情報\r\n", "ファイルよりアンインストール情報\r\n",
+                     Refused("#APPDATA#\\Model\\m.dat"), Deleted(kRecord), Kept(value),
+                     "レジストリ情報削除開始\r\n", "レジストリ情報削除完了\r\n",
+                     "アンインストール完了\r\n"}),
+              sink.lines);
+  }
 }
 
 TEST_F(UninstallSequenceTest, AnEmptyEntryFailsWith999AfterTheFilesBeforeIt) {

@@ -112,7 +112,7 @@ class UpdateFileFixture : public PayloadFixture {
             {"#PROGRAMFILES#\\DHViewer.exe", "new viewer"},
             {"#PROGRAMFILES#\\Plugins\\Extra\\x.dll", "plugin"},
             {"SetupInfo.xml", "<UpdatePatch/>"},
-            {"#APPDATA#\\config.xml", "<config v=\"2\"/>"}};
+            {"#APPDATA#\\Model\\config.xml", "<config v=\"2\"/>"}};
   }
   void RegisterPayload(const std::vector<StoredMember>& members) {
     RegisterArchive(cGetLhaFile::kPayloadResource, members);

@@ -2,6 +2,7 @@
 // members with the merged record and the progress it shows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -124,7 +125,8 @@ TEST_F(UpdateFileInstallTest, InstallFilesWritesMembersMergesTheRecordAndCountsS
 
   EXPECT_EQ("new viewer", Contents(InInstall("DHViewer.exe")));
   EXPECT_EQ("plugin", Contents(InInstall("Plugins\\Extra\\x.dll")));
-  EXPECT_EQ("<config v=\"2\"/>", Contents(InData("config.xml")));
+  EXPECT_EQ("<config v=\"2\"/>", Contents(InData("Model\\config.xml")));
+  EXPECT_EQ("<config/>", Contents(InData("config.xml")));  // not the new payload's
   EXPECT_FALSE(Exists(InInstall("SetupInfo.xml")));
   EXPECT_EQ("old help", Contents(InInstall("Help\\index.html")));
 
@@ -135,7 +137,7 @@ TEST_F(UpdateFileInstallTest, InstallFilesWritesMembersMergesTheRecordAndCountsS
       {57, InInstall("Plugins\\Extra\\")},
       {64, InInstall("DHViewer.exe")},
       {71, InInstall("Plugins\\Extra\\x.dll")},
-      {78, InData("config.xml")},
+      {78, InData("Model\\config.xml")},
       {85, "アンインストール情報のマージ"}};
   // Folder entries show the path without its final backslash.
   std::vector<std::pair<int, std::string>> shown = sink.calls;
@@ -152,7 +154,8 @@ TEST_F(UpdateFileInstallTest, InstallFilesWritesMembersMergesTheRecordAndCountsS
                                       "#PROGRAMFILES#\\DHViewer.exe",
                                       "#PROGRAMFILES#\\Help\\index.html",
                                       "#APPDATA#\\Collections\\Set1\\a.col", "#APPDATA#\\config.xml",
-                                      "#PROGRAMFILES#\\Plugins\\Extra\\x.dll"}),
+                                      "#PROGRAMFILES#\\Plugins\\Extra\\x.dll",
+                                      "#APPDATA#\\Model\\config.xml"}),
             RecordNames(record));
   // The installation's shortcut choices are kept.
   UninstRecordHeader header;
@@ -172,13 +175,75 @@ TEST_F(UpdateFileInstallTest, AFileWhoseFolderIsMissingFailsWith435) {
   EXPECT_EQ(0, step);
 }
 
+// Every member is checked before the first is written: one named outside the
+// product's folders is 445, an application-data file no backup covers is 450, and
+// nothing of the payload is then on disk.
+TEST_F(UpdateFileInstallTest, MembersTheUpdateCannotUndoAreRefusedFirst) {
+  const struct {
+    const char* name;
+    int code;
+  } cases[] = {
+      {"#PROGRAMFILES#\\..\\..\\evil.dll", 445},
+      {"C:\\evil.dll", 445},
+      {"evil.dll", 445},
+      {"\\\\server\\share\\evil.dll", 445},
+      {"#APPDATA#\\Model\\..\\evil.dll", 445},
+      {"#PROGRAMFILES#\\a/../../evil.dll", 445},
+      {"#APPDATA#\\config.xml", 450},
+      {"#APPDATA#\\Other\\evil.dll", 450},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RegisterPayload({{"#PROGRAMFILES#\\DHViewer.exe", "new viewer"}, {c.name, "x"}});
+    ASSERT_EQ(1, update.LoadPayload());
+    int step = 0;
+    EXPECT_EQ(0, update.InstallFiles(&step, &sink, 10));
+    EXPECT_EQ(c.code, update.lastError);
+    EXPECT_EQ("ファイルのインストール失敗(30" + std::to_string(c.code) + ")", Message());
+    EXPECT_EQ(0, step);
+    EXPECT_EQ("old viewer", Contents(InInstall("DHViewer.exe")));
+    EXPECT_EQ("<config/>", Contents(InData("config.xml")));
+    EXPECT_FALSE(Exists("C:\\evil.dll"));
+    EXPECT_FALSE(Exists("C:\\Program Files\\evil.dll"));
+  }
+}
+
+// Names ending in a character whose second byte is 0x5C are files, installed whole
+// and recorded as files.
+TEST_F(UpdateFileInstallTest, NamesEndingInA5CSecondByteInstallAsFiles) {
+  std::vector<StoredMember> members = {{"#PROGRAMFILES#\\予定表\\", ""}};
+  const std::vector<std::string> names = {"表", "ソ", "能", "十", "予"};
+  for (const std::string& name : names) members.push_back({"#PROGRAMFILES#\\予定表\\" + name, name});
+  RegisterPayload(members);
+  ASSERT_EQ(1, update.LoadPayload());
+  ASSERT_EQ(1, update.Backup());
+  int step = 0;
+  ASSERT_EQ(1, update.InstallFiles(&step, &sink, 10)) << update.lastError;
+  for (const std::string& name : names)
+    EXPECT_EQ(name, Contents(InInstall("予定表\\" + name))) << name;
+  // The merge puts every folder before every file: the names are among the files.
+  const std::vector<std::string> recorded = RecordNames(Contents(InInstall("Uninst.dat")));
+  const auto at = [&](const std::string& entry) {
+    return std::find(recorded.begin(), recorded.end(), entry) - recorded.begin();
+  };
+  const auto lastFolder = at("#APPDATA#\\");
+  ASSERT_LT(lastFolder, static_cast<long>(recorded.size()));
+  EXPECT_LT(at("#PROGRAMFILES#\\予定表\\"), lastFolder);
+  for (const std::string& name : names) {
+    const auto file = at("#PROGRAMFILES#\\予定表\\" + name);
+    EXPECT_LT(lastFolder, file) << name;
+    EXPECT_LT(file, static_cast<long>(recorded.size())) << name;
+  }
+}
+
 TEST_F(UpdateFileInstallTest, FolderEntriesCreateEveryMissingParent) {
-  RegisterPayload({{"#APPDATA#\\Deep\\er\\still\\", ""}, {"#APPDATA#\\Deep\\er\\still\\f", "f"}});
+  RegisterPayload({{"#APPDATA#\\Model\\Deep\\er\\still\\", ""},
+                   {"#APPDATA#\\Model\\Deep\\er\\still\\f", "f"}});
   ASSERT_EQ(1, update.LoadPayload());
   ASSERT_EQ(1, update.Backup());
   int step = 0;
   ASSERT_EQ(1, update.InstallFiles(&step, nullptr, 0));  // no sink, no total: no harm
-  EXPECT_EQ("f", Contents(InData("Deep\\er\\still\\f")));
+  EXPECT_EQ("f", Contents(InData("Model\\Deep\\er\\still\\f")));
   EXPECT_EQ(3, step);
 
   hostwin::InjectFault({"CreateDirectoryA", InData("Other"), 0, ERROR_ACCESS_DENIED});

@@ -34,7 +34,7 @@ TEST_F(UpdateFilePayloadTest, LoadPayloadListsEveryMemberButThePatch) {
   EXPECT_EQ((std::vector<std::string>{"#PROGRAMFILES#\\", "#PROGRAMFILES#\\Plugins\\Extra\\",
                                       "#PROGRAMFILES#\\DHViewer.exe",
                                       "#PROGRAMFILES#\\Plugins\\Extra\\x.dll",
-                                      "#APPDATA#\\config.xml"}),
+                                      "#APPDATA#\\Model\\config.xml"}),
             Names(update.memberList));
   // "new viewer", "plugin" and the configuration; the patch's bytes do not count.
   EXPECT_EQ(10u + 6u + 15u, update.requiredBytes);

@@ -437,6 +437,19 @@ TEST_F(UpdateSequenceTest, InstallFailureIs500AndRestoresTheDeletedFiles) {
   EXPECT_EQ("<html>old</html>", Contents(std::string(kViewer) + "\\Help\\old.html"));
 }
 
+// An application-data file outside Collections and Model could not be restored: the
+// update refuses it before writing any member, and the folders come back as they were.
+TEST_F(UpdateSequenceTest, AMemberNoBackupCoversIs500AndNothingOfItIsWritten) {
+  std::vector<StoredMember> members = NewMembers(Patch(DeleteFlags(1, 1, 1)));
+  members.insert(members.begin() + 1, {"#APPDATA#\\NNJ.dat", "replaced"});
+  RegisterArchive(cGetLhaFile::kPayloadResource, members);
+  ExpectFailureLeavesInstallation(
+      500, Join(kLinesToBackup, {"ファイル操作系コマンド完了\r\n", "ファイルのインストール失敗(30450)\r\n",
+                                 "ロールバック処理完了しました\r\n"}));
+  EXPECT_FALSE(dhtest::PathExists(std::string(kDataViewer) + "\\NNJ.dat"));
+  EXPECT_EQ("old viewer", Contents(std::string(kViewer) + "\\DHViewer.exe"));
+}
+
 TEST_F(UpdateSequenceTest, CommandsNotTakenOverIs510AndRestores) {
   RegisterArchive(cGetLhaFile::kPayloadResource,
                   NewMembers(Patch(ModAdd("REG_SZ", "Greeting", "hi"))));
@@ -463,6 +476,19 @@ TEST_F(UpdateSequenceTest, RefusedRegistryCommandIs520WithEverythingRolledBack) 
   EXPECT_EQ("x", hostwin::RegistryReadString(kSettingsKey.root, kSettingsKey.path, "Obsolete"));
   EXPECT_FALSE(hostwin::RegistryReadValue(kSettingsKey.root, kSettingsKey.path, "UpdateSuccess"));
   EXPECT_TRUE(hostwin::MessageJournal().empty());
+}
+
+TEST_F(UpdateSequenceTest, FailedCommitIs520WithItsOwnText) {
+  RegisterArchive(cGetLhaFile::kPayloadResource,
+                  NewMembers(Patch(ModAdd("REG_SZ", "Greeting", "hi"))));
+  hostwin::InjectFault({"CommitTransaction", "", 1, ERROR_TRANSACTION_NOT_ACTIVE});
+  ExpectFailureLeavesInstallation(
+      520,
+      Join(kLinesToBackup, {"ファイル操作系コマンド完了\r\n", "ファイルインストール完了\r\n",
+                            "レジストリコマンド確定失敗(00670)\r\n",
+                            "ロールバック処理完了しました\r\n"}),
+      true);
+  EXPECT_FALSE(hostwin::RegistryReadValue(kSettingsKey.root, kSettingsKey.path, "Greeting"));
 }
 
 TEST_F(UpdateSequenceTest, FailedRestoreIs999) {

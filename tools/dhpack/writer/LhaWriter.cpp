@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "Crc16.h"
+#include "payload/PayloadNames.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ constexpr uint8_t kDirectory = 0x02;
 constexpr uint8_t kUnixTime = 0x54;
 constexpr uint8_t kDirectorySeparator = 0xFF;
 
-bool IsLeadByte(uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+// Names are code page 932, read by the installer's own test.
+bool IsLeadByte(uint8_t c) { return IsNameLeadByte(c); }
 
 void Put16(std::vector<uint8_t>* out, uint32_t v) {
   out->push_back(static_cast<uint8_t>(v));
