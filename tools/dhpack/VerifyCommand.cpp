@@ -45,9 +45,19 @@ class cReport {
   int failures = 0;
 };
 
-// Whether the installer takes the member name. The one rule the payload tool builds by;
-// the verdict on a shipped file must be the one its installer reaches.
+// Whether the installer takes the member name: first the installer's own rule for what it
+// may write (and what a failed update can restore), so the verdict on a shipped file is
+// the one its installer reaches; then the stricter rule the payload tool builds by, which
+// also refuses names Windows cannot create.
 bool InstallerAcceptsName(const std::string& name, std::string* why) {
+  if (!IsProductPath(name.c_str(), true)) {
+    *why = "lies outside the product's folders";
+    return false;
+  }
+  if (!IsRestorableAppDataFile(name.c_str())) {
+    *why = "is an application-data file outside \"Collections\\\" and \"Model\\\"";
+    return false;
+  }
   return CheckPayloadName(name, why);
 }
 
