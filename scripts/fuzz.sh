@@ -46,7 +46,7 @@ if [ ${#targets[@]} -eq 0 ]; then
 fi
 
 # The value of libFuzzer's final statistic `name` in a log (0 when missing).
-stat() { grep -E "^stat::$1:" "$2" | tail -n 1 | awk '{print $2}' || true; }
+final_stat() { grep -E "^stat::$1:" "$2" | tail -n 1 | awk '{print $2}' || true; }
 # Coverage and features of the last status line of a log.
 coverage() { grep -oE 'cov: [0-9]+ ft: [0-9]+' "$1" | tail -n 1 | awk '{print $2 " edges, " $4 " features"}' || true; }
 
@@ -87,7 +87,7 @@ for target in "${targets[@]}"; do
       failed=1
     fi
     cat "$part" >> "$log"
-    done_runs=$(stat number_of_executed_units "$part")
+    done_runs=$(final_stat number_of_executed_units "$part")
     executions=$((executions + ${done_runs:-0}))
     [ "$failed" -eq 0 ] && break
     findings=$((findings + 1))

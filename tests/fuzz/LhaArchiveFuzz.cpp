@@ -47,29 +47,33 @@ uint32_t NearSize(uint32_t value, std::minstd_rand* rng) {
   }
 }
 
-// Changes one field of the header: method, packed or unpacked size, level, or a byte
-// of its name and extended headers.
-void MutateHeader(uint8_t* data, const lhalayout::Header& header, std::minstd_rand* rng) {
+// Changes one field of the header that leaves every header where it is: the method or
+// the unpacked size.
+void MutateField(uint8_t* data, const lhalayout::Header& header, std::minstd_rand* rng) {
   uint8_t* h = data + header.start;
-  switch ((*rng)() % 5) {
+  if ((*rng)() % 2) {
+    std::memcpy(h + 2, kMethods[(*rng)() % (sizeof kMethods / sizeof kMethods[0])], 5);
+  } else {
+    Put32(h + 11, NearSize(Get32(h + 11), rng));
+  }
+}
+
+// Changes the layout of the header: its packed size, its level, or a byte of its name
+// and extended headers (lengths and types included).
+void MutateLayout(uint8_t* data, const lhalayout::Header& header, std::minstd_rand* rng) {
+  uint8_t* h = data + header.start;
+  const size_t span = header.dataStart - header.start;
+  switch ((*rng)() % 3) {
     case 0:
-      std::memcpy(h + 2, kMethods[(*rng)() % (sizeof kMethods / sizeof kMethods[0])], 5);
-      break;
-    case 1:
       Put32(h + 7, NearSize(Get32(h + 7), rng));
       break;
-    case 2:
-      Put32(h + 11, NearSize(Get32(h + 11), rng));
-      break;
-    case 3:
+    case 1:
       h[20] = static_cast<uint8_t>((*rng)() % 4);
       break;
-    default: {
+    default:
       // Name length, name and extended headers lie from byte 21 to the data.
-      const size_t span = header.dataStart - header.start;
       if (span > 21) h[21 + (*rng)() % (span - 21)] ^= static_cast<uint8_t>(1 + (*rng)() % 255);
       break;
-    }
   }
 }
 
@@ -79,13 +83,17 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
                                           unsigned int seed) {
   std::minstd_rand rng(seed);
   std::vector<lhalayout::Header> headers = lhalayout::Walk(data, size);
-  const unsigned choice = rng() % 8;
+  // Mostly changes that keep the archive's layout, so that most inputs reach the
+  // decoders; now and then one that moves headers, or any change at all.
+  const unsigned choice = rng() % 16;
   if (headers.empty() || choice == 0) {
     size = LLVMFuzzerMutate(data, size, maxSize);
   } else {
     const lhalayout::Header& header = headers[rng() % headers.size()];
-    if (choice < 4 || header.dataEnd <= header.dataStart) {
-      MutateHeader(data, header, &rng);
+    if (choice < 3) {
+      MutateLayout(data, header, &rng);
+    } else if (choice < 9 || header.dataEnd <= header.dataStart) {
+      MutateField(data, header, &rng);
     } else {
       // The packed data in place, so every other member stays where its header says.
       const size_t length = header.dataEnd - header.dataStart;

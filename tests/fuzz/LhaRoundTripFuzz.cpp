@@ -47,12 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Written member;
     member.name = in.ConsumeRandomLengthString(300);
     member.content = in.ConsumeRandomLengthString(in.remaining_bytes());
+    // Folder or file as the input says, not by the last byte: a file may end in "表".
     member.folder = in.ConsumeBool();
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(member.content.data());
     std::string error;
-    const bool added =
-        member.folder ? writer.AddFolder(member.name, &error)
-                      : writer.AddFile(member.name, reinterpret_cast<const uint8_t*>(member.content.data()),
-                                       member.content.size(), &error);
+    const bool added = member.folder
+                           ? writer.AddFolder(member.name, &error)
+                           : writer.AddFile(member.name, bytes, member.content.size(), &error);
     if (added != error.empty()) __builtin_trap();  // a refusal always says why
     if (!added) continue;
     if (member.folder) member.content.clear();

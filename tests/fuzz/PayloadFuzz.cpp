@@ -77,12 +77,17 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
 // does not refuse other names yet; they are left out of the containment check.
 bool IsProductPath(const char* name) {
   const std::string text = name;
+  bool placed = false;
   std::string rest;
   for (const char* placeholder : {kProgramFilesPlaceholder, kAppDataPlaceholder}) {
     const std::string prefix = std::string(placeholder) + "\\";
-    if (StartsWith(text, prefix)) rest = text.substr(prefix.size());
+    if (!placed && StartsWith(text, prefix)) {
+      placed = true;
+      rest = text.substr(prefix.size());
+    }
   }
-  if (rest.empty()) return false;
+  if (!placed) return false;
+  if (rest.empty()) return true;  // the folder itself
   std::string component;
   for (size_t i = 0; i <= rest.size(); ++i) {
     const uint8_t c = i < rest.size() ? static_cast<uint8_t>(rest[i]) : '\\';
