@@ -17,8 +17,9 @@ function(dh_library name)
 endfunction()
 
 # dh_test(name SOURCES... [LIBS...] [HOST_ONLY] [WINDOWS_ONLY] [RUN_SERIAL] [LABELS...])
-# A GoogleTest executable. On host, host32 and win64 its cases are registered with CTest one by
-# one (win64 ones run through Wine); the win32 release build only compiles tests.
+# A GoogleTest executable. On host, host32 and win64 its cases are registered with CTest
+# one by one (win64 ones run through Wine, host32 ones through qemu-i386); the win32
+# release build only compiles tests.
 function(dh_test name)
   cmake_parse_arguments(ARG "HOST_ONLY;WINDOWS_ONLY;RUN_SERIAL" "" "SOURCES;LIBS;LABELS" ${ARGN})
   if(ARG_HOST_ONLY AND NOT DH_BUILD MATCHES "^host")
