@@ -17,14 +17,15 @@ function(dh_library name)
 endfunction()
 
 # dh_test(name SOURCES... [LIBS...] [HOST_ONLY] [WINDOWS_ONLY] [RUN_SERIAL] [LABELS...])
-# A GoogleTest executable. On host and win64 its cases are registered with CTest one by
-# one (win64 ones run through Wine); the win32 release build only compiles tests.
+# A GoogleTest executable. On host, host32 and win64 its cases are registered with CTest
+# one by one (win64 ones run through Wine, host32 ones through qemu-i386); the win32
+# release build only compiles tests.
 function(dh_test name)
   cmake_parse_arguments(ARG "HOST_ONLY;WINDOWS_ONLY;RUN_SERIAL" "" "SOURCES;LIBS;LABELS" ${ARGN})
-  if(ARG_HOST_ONLY AND NOT DH_BUILD STREQUAL "host")
+  if(ARG_HOST_ONLY AND NOT DH_BUILD MATCHES "^host")
     return()
   endif()
-  if(ARG_WINDOWS_ONLY AND DH_BUILD STREQUAL "host")
+  if(ARG_WINDOWS_ONLY AND DH_BUILD MATCHES "^host")
     return()
   endif()
   if(NOT ARG_SOURCES)
@@ -41,8 +42,9 @@ function(dh_test name)
   if(ARG_RUN_SERIAL)
     list(APPEND props RUN_SERIAL TRUE)
   endif()
-  if(DH_BUILD STREQUAL "win64")
-    # Discovery itself runs the executable, so it happens under Wine at test time.
+  if(DH_BUILD STREQUAL "win64" OR DH_BUILD STREQUAL "host32")
+    # Discovery itself runs the executable, so it happens under Wine (or the 32-bit
+    # emulator) at test time.
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                          PROPERTIES ${props})
   else()

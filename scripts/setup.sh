@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix mingw-w64-tools binutils-mingw-w64
   wine64 xvfb imagemagick xdotool x11-utils fonts-ipafont-gothic locales
   jlha-utils lhasa clang googletest libgtest-dev libgmock-dev python3
-  osslsigncode openssl fonts-wine
+  osslsigncode openssl fonts-wine g++-multilib qemu-user
 )
 
 missing=()

@@ -66,7 +66,9 @@ int cMorXml::Parse(const char* text) {
   documentEnd = document + length;
 
   const int64_t count = CountElementStarts(document, documentEnd);
-  if (count == 0) return 0;
+  // In a 32-bit program the records of a long enough text outgrow the address space:
+  // the size must not wrap to a small block.
+  if (count == 0 || static_cast<uint64_t>(count) > SIZE_MAX / sizeof(XmlNode)) return 0;
   nodes = static_cast<XmlNode*>(MorAllocZeroed(static_cast<size_t>(count) * sizeof(XmlNode)));
   if (!nodes) return 0;
   nodeCapacity = static_cast<int>(count);

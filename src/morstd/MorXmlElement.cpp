@@ -2,6 +2,7 @@
 // child elements, and its end tag. MakeNode's results: 0 the document ends after the
 // element, 10 an end tag follows (the enclosing element's), 1000 a sibling follows;
 // a negative code names what was wrong (shown by Parse as "MakeNode Err=%d").
+#include <cstdint>
 #include <cstring>
 
 #include "morstd/MorAlloc.h"
@@ -167,6 +168,7 @@ int cMorXml::ParseAttributes(XmlNode* node, char** position) {
     *position = close;
     return 1;
   }
+  if (static_cast<size_t>(count) > SIZE_MAX / sizeof(char*)) return 0;  // 32-bit: no wrap
   node->attributeNames = static_cast<char**>(MorAllocZeroed(sizeof(char*) * count));
   node->attributeValues = static_cast<char**>(MorAllocZeroed(sizeof(char*) * count));
   if (!node->attributeNames || !node->attributeValues) return 0;

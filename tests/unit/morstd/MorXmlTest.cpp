@@ -181,6 +181,19 @@ TEST(MorXml, NamesUpToTheEndTagLimitAndDeepNestingUpToTheLimit) {
   EXPECT_EQ(cMorXml::kMaxDepth, xml.GetNodeCount());
 }
 
+// As 32-bit code, 119,304,648 element starts need 2^32 + 32 bytes of records: a size
+// that wraps would give a 32-byte block for them all.
+TEST(MorXml, RecordsBeyondTheAddressSpaceAreRefused) {
+  if (sizeof(void*) > 4) GTEST_SKIP() << "the size of the records cannot wrap in 64 bits";
+  const size_t starts = (size_t{0} - 1) / sizeof(XmlNode) + 1;
+  std::string text = "<a>x</a>";
+  text.append(starts - 1, '<');
+  cMorXml xml;
+  xml.SetSkipHeaderCheck(1);
+  EXPECT_EQ(0, xml.Parse(text.c_str()));
+  EXPECT_EQ(0, xml.GetNodeCapacity());
+}
+
 TEST(MorXml, ParseReplacesTheDocumentAndValuesGrowTheirBuffer) {
   cMorXml xml;
   ASSERT_EQ(1, xml.Parse(Doc("<a>first</a>").c_str()));
