@@ -87,19 +87,27 @@ bool IsProductPath(const char* name, bool setupInfoAllowed) {
   return rest && IsPlainRelativePath(rest);
 }
 
+bool IsAppDataName(const char* name) {
+  return name && AfterPlaceholder(name, kAppDataPlaceholder) != nullptr;
+}
+
+bool NameBytesEqualNoCase(const char* a, const char* b, size_t length) {
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (size_t i = 0; i < length; ++i) {
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
 bool IsRestorableAppDataFile(const char* name) {
   const char* rest = AfterPlaceholder(name ? name : "", kAppDataPlaceholder);
   if (!rest) return true;  // not the application-data folder's
   if (IsFolderEntry(name)) return true;
   // The file system ignores the case of these ASCII names, and so does the backup.
   for (const char* folder : {kCollectionsFolderName, kModelFolderName}) {
-    const char* at = rest;
-    for (const char* f = folder; *f && *at; ++f, ++at) {
-      const char a = *at >= 'A' && *at <= 'Z' ? static_cast<char>(*at - 'A' + 'a') : *at;
-      const char b = *f >= 'A' && *f <= 'Z' ? static_cast<char>(*f - 'A' + 'a') : *f;
-      if (a != b) break;
-      if (!f[1] && at[1] == '\\') return true;
-    }
+    const size_t length = std::strlen(folder);
+    // A shorter `rest` differs at its terminator, before anything beyond it is read.
+    if (NameBytesEqualNoCase(rest, folder, length) && rest[length] == '\\') return true;
   }
   return false;
 }

@@ -2,6 +2,8 @@
 // engine, the uninstaller and the payload tool all take them from here.
 #pragma once
 
+#include <cstddef>
+
 // The resource type of the two enciphered archives in the installer's module.
 inline constexpr char kPayloadResourceType[] = "DAT";
 
@@ -35,6 +37,13 @@ const char* LastNameSeparator(const char* name);
 
 // True when `name` names a folder: it ends in a backslash of its own.
 bool IsFolderEntry(const char* name);
+
+// True when `name` lies in the application-data folder: it begins with "#APPDATA#\".
+bool IsAppDataName(const char* name);
+
+// The first `length` bytes of `a` and `b` are equal with the case of ASCII letters
+// ignored, as the file system compares the product's own ASCII folder names.
+bool NameBytesEqualNoCase(const char* a, const char* b, size_t length);
 
 // True when `rest` is a path below a folder that stays below it: its components are
 // neither empty, "." nor "..", end in no dot or space, and hold no ':', no '/' and no

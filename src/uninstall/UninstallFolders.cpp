@@ -27,8 +27,6 @@ int GetSpecialFolder(int csidl, char* path, HWND owner, bool complain) {
 // character may be 0x5C too); null when there is none.
 char* LastBackslash(char* text) { return const_cast<char*>(LastNameSeparator(text)); }
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
 int DeleteTree(const char* path, HWND owner) {
@@ -91,8 +89,9 @@ int RemoveStartMenu(HWND owner) {
 
 bool IsAbsoluteFolder(const char* path) {
   if (!path || std::strlen(path) >= MAX_PATH) return false;
-  const char drive = FoldAscii(path[0]);
-  if (drive < 'a' || drive > 'z' || path[1] != ':' || path[2] != '\\') return false;
+  const char drive = path[0];
+  const bool letter = (drive >= 'a' && drive <= 'z') || (drive >= 'A' && drive <= 'Z');
+  if (!letter || path[1] != ':' || path[2] != '\\') return false;
   return path[3] != '\0' && IsPlainRelativePath(path + 3);  // a drive's root is no folder of ours
 }
 
@@ -106,9 +105,7 @@ bool IsProductFolder(const char* path, const char* tail) {
   const char* at = path;
   while (at < end) at = NextNameChar(at);
   if (at != end) return false;
-  for (size_t i = 0; i < tailLength; ++i)
-    if (FoldAscii(end[i]) != FoldAscii(tail[i])) return false;
-  return true;
+  return NameBytesEqualNoCase(end, tail, tailLength);
 }
 
 void RemoveEmptyProductParent(const char* folder) {

@@ -102,9 +102,7 @@ class UninstallRun {
       const char* entry = entries.GetAt(i);
       const bool usable =
           !*entry || (IsProductPath(entry, false) &&
-                      (std::strncmp(entry, kAppDataPlaceholder, std::strlen(kAppDataPlaceholder))
-                           ? installUsable
-                           : appDataUsable));
+                      (IsAppDataName(entry) ? appDataUsable : installUsable));
       if (usable)
         kept.Add(entry);
       else
@@ -162,8 +160,7 @@ class UninstallRun {
       for (int n = 0; n < entries.GetCount(); ++n) {
         const int i = pass == 0 ? entries.GetCount() - 1 - n : n;
         if (!TakeEntry(entries.GetAt(i), &work)) continue;
-        if (std::strncmp(work.GetData(), kAppDataPlaceholder, std::strlen(kAppDataPlaceholder)))
-          continue;
+        if (!IsAppDataName(work.GetData())) continue;
         work.ReplaceAll(kAppDataPlaceholder, target->appDataDir.GetData());
         if (RemoveDirectoryA(work.GetData())) log->AppendLog("%s 消去\r\n", work.GetData());
       }
