@@ -204,12 +204,14 @@ int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder
   return RunCoded(&lastError, [&] {
     cLhaArchiveReader reader;
     OpenPayload(this, kPayloadResource, &reader, kExtractCodes);
-    morstd::cStepPacer pacer(InstalledMemberCount(reader.Members()), extractPauseMs);
+    morstd::cStepPacer pacer(reader.InstalledCount(), extractPauseMs);
     morstd::cMorString path;
     if (!reader.Walk([&](int index, const LhaMember& member) {
           if (IsSetupInfo(member)) return true;
           if (!IsProductPath(member.name, false)) throw kExtractNameRefused;
           extractedNames.Add(member.name);
+          // Room for every other name at once, now that the list has its first.
+          if (extractedNames.GetCount() == 1) reader.ReserveInstalledNames(&extractedNames);
           path.Assign(member.name);
           path.ReplaceAll(kProgramFilesPlaceholder, installFolder);
           path.ReplaceAll(kAppDataPlaceholder, appDataFolder);

@@ -91,8 +91,8 @@ bool ReadExtendedHeaders(cMorLhaDec* decoder, HeaderNames* names, int64_t* chain
   return true;
 }
 
-// Parses the header at the cursor into `member`: kLhaHeadersRead, kLhaHeaderEnd or
-// kLhaHeaderMalformed. On success the cursor stands at the next header.
+}  // namespace
+
 int ReadHeader(cMorLhaDec* decoder, LhaMember* member) {
   decoder->ClearInputEnd();
   const int64_t headerStart = decoder->InputPos();
@@ -150,6 +150,8 @@ int ReadHeader(cMorLhaDec* decoder, LhaMember* member) {
   decoder->SetInputPos(next);
   return kLhaHeadersRead;
 }
+
+namespace {
 
 void ClearList(LhaMemberList* list) {
   list->archiveSize = 0;

@@ -27,6 +27,10 @@ constexpr int kLhaNoTables = -2;
 // the first header. The bytes must outlive every use of the list and the decoder.
 int OpenArchive(LhaMemberList* list, uint32_t archiveSize, const void* archive,
                 cMorLhaDec* decoder);
+// Parses the one header at the decoder's cursor into `member` (prev and next are left
+// alone): kLhaHeadersRead with the cursor at the next header, kLhaHeaderEnd at the end
+// marker, or kLhaHeaderMalformed.
+int ReadHeader(cMorLhaDec* decoder, LhaMember* member);
 // Appends one member per header, from the cursor on, until the end marker. On a
 // failure the members read so far stay in the list (FreeHeaders releases them).
 int ReadHeaders(LhaMemberList* list, cMorLhaDec* decoder);

@@ -1,21 +1,82 @@
 #include "payload/LhaArchiveReader.h"
 
+#include <cstring>
+
+#include "payload/PayloadNames.h"
+
 cLhaArchiveReader::cLhaArchiveReader() = default;
 
-cLhaArchiveReader::~cLhaArchiveReader() { FreeHeaders(&list); }
+cLhaArchiveReader::~cLhaArchiveReader() { std::memset(&member, 0, sizeof member); }
 
 int cLhaArchiveReader::Open(const void* bytes, uint32_t size) {
-  FreeHeaders(&list);
   firstHeader = -1;
+  count = 0;
+  installedCount = 0;
+  installedNameBytes = 0;
+  held = 0;
+  heldHeader = -1;
   int result = OpenArchive(&list, size, bytes, &decoder);
   if (result == kLhaOpenFound) firstHeader = decoder.InputPos();
+  list.head = list.current = list.tail = &member;
+  list.count = 1;
+  list.currentIndex = 1;
   return result;
 }
 
-int cLhaArchiveReader::ReadHeaders() { return ::ReadHeaders(&list, &decoder); }
+int cLhaArchiveReader::ReadHeaders() {
+  count = 0;
+  installedCount = 0;
+  installedNameBytes = 0;
+  held = 0;
+  if (firstHeader < 0 || !decoder.SetInputPos(firstHeader)) return kLhaHeaderMalformed;
+  for (;;) {
+    const int64_t header = decoder.InputPos();
+    const int result = ReadHeader(&decoder, &member);
+    if (result == kLhaHeaderEnd) return kLhaHeadersRead;
+    if (result != kLhaHeadersRead) return result;
+    ++count;
+    held = count;
+    heldHeader = header;
+    if (!IsSetupInfoName(member.name)) {
+      ++installedCount;
+      installedNameBytes += static_cast<int64_t>(std::strlen(member.name)) + 1;
+    }
+  }
+}
+
+void cLhaArchiveReader::ReserveInstalledNames(morstd::cMorMemBlock* names) const {
+  const int64_t texts = int64_t{installedCount} - names->GetCount();
+  const int64_t bytes = installedNameBytes - (names->GetDataSize() - 1);
+  if (texts > 0 && bytes > 0 && bytes < INT32_MAX)
+    names->Reserve(static_cast<int>(texts), static_cast<int>(bytes));
+}
+
+bool cLhaArchiveReader::MoveTo(int index) {
+  if (index < 1 || index > count) return false;
+  if (held == index) return true;
+  int at = 0;
+  int64_t next = firstHeader;
+  if (held >= 1 && held < index) {
+    at = held;
+    next = static_cast<int64_t>(member.dataOffset) + member.packedSize;
+  }
+  held = 0;
+  for (; at < index; ++at) {
+    if (!decoder.SetInputPos(next) || ReadHeader(&decoder, &member) != kLhaHeadersRead)
+      return false;
+    heldHeader = next;
+    next = decoder.InputPos();
+  }
+  held = index;
+  return true;
+}
 
 bool cLhaArchiveReader::Select(int index) {
-  return SelectMember(&list, index, &decoder) == kLhaSelected;
+  if (!MoveTo(index)) return false;
+  list.current = &member;
+  // A member the decoder cannot start (unknown method, data outside the archive) is
+  // still selected; it then yields no bytes.
+  return decoder.StartMember(&list) != cMorLhaDec::kNoTables;
 }
 
 uint32_t cLhaArchiveReader::Read(void* out, uint32_t count) {
@@ -28,13 +89,6 @@ bool cLhaArchiveReader::ReadWhole(int index, const LhaMember& member, void* out)
   return Read(out, member.unpackedSize) == member.unpackedSize;
 }
 
-int64_t cLhaArchiveReader::HeaderOffset(int index) const {
-  if (index < 1 || index > list.count) return -1;
-  int64_t offset = firstHeader;
-  Walk([&](int i, const LhaMember& member) {
-    if (i == index) return false;
-    offset = static_cast<int64_t>(member.dataOffset) + member.packedSize;
-    return true;
-  });
-  return offset;
+int64_t cLhaArchiveReader::HeaderOffset(int index) {
+  return MoveTo(index) ? heldHeader : -1;
 }

@@ -1,11 +1,17 @@
-// One archive opened over a byte buffer: its member list and the decoder together,
-// released together. Every user of the payload (the extractor's operations, the
-// update's installation of its own deciphered copy, the payload tool) walks members
-// through this, so the calling order of the reader is written down only here.
+// One archive opened over a byte buffer, read one header at a time, and its decoder.
+// Every user of the payload (the extractor's operations, the update's installation of
+// its own deciphered copy, the payload tool) walks members through this, so the
+// calling order of the reader is written down only here.
+//
+// The reader keeps no list of members: a payload of many thousand files would hold
+// hundreds of bytes per member beside the archive for names it reads once. It checks
+// and counts every header once, then parses each again as a walk or a selection comes
+// to it, which costs a few dozen bytes of reading per member.
 #pragma once
 
 #include <cstdint>
 
+#include "morstd/MorMemBlock.h"
 #include "payload/LhaArchive.h"
 #include "payload/LhaMember.h"
 #include "payload/MorLhaDec.h"
@@ -20,18 +26,30 @@ class cLhaArchiveReader {
   // Finds the first header in `size` bytes at `bytes` (OpenArchive's result). The
   // bytes must outlive the reader.
   int Open(const void* bytes, uint32_t size);
-  // Parses every header (ReadHeaders' result).
+  // Checks every header up to the end marker (kLhaHeadersRead, or kLhaHeaderMalformed
+  // for the first that is not whole) and counts them.
   int ReadHeaders();
 
-  int Count() const { return list.count; }
-  // Calls visit(index, member) for each member in archive order, index 1-based, as
-  // long as visit returns true. False when the chain ends before Count() members.
+  // The members whose headers were read whole: all of them after kLhaHeadersRead,
+  // those before the malformed one otherwise.
+  int Count() const { return count; }
+  // Of those, the members an installation or update writes (all but the patch), and
+  // the bytes their names take with a terminating zero each.
+  int InstalledCount() const { return installedCount; }
+  int64_t InstalledNameBytes() const { return installedNameBytes; }
+  // Makes room in `names`, which holds the names of the first installed members, for
+  // those of all of them, so that listing the rest copies nothing.
+  void ReserveInstalledNames(morstd::cMorMemBlock* names) const;
+
+  // Calls visit(index, member) for each counted member in archive order, index
+  // 1-based, as long as visit returns true. The member is the reader's own: it holds
+  // good until the reader moves to another member. False when a header can no longer
+  // be read.
   template <typename Visit>
-  bool Walk(Visit visit) const {
-    const LhaMember* member = list.head;
-    for (int index = 1; index <= list.count; ++index, member = member->next) {
-      if (!member) return false;
-      if (!visit(index, *member)) return true;
+  bool Walk(Visit visit) {
+    for (int index = 1; index <= count; ++index) {
+      if (!MoveTo(index)) return false;
+      if (!visit(index, static_cast<const LhaMember&>(member))) return true;
     }
     return true;
   }
@@ -50,12 +68,20 @@ class cLhaArchiveReader {
   // Where the header of the member at the 1-based index begins in the buffer: the
   // first one where Open found it, each next one just after its predecessor's data.
   // -1 for no such member.
-  int64_t HeaderOffset(int index) const;
-
-  const LhaMemberList& Members() const { return list; }
+  int64_t HeaderOffset(int index);
 
  private:
-  LhaMemberList list = {};
+  // Parses the header of the member at the 1-based index into `member`, walking on
+  // from the member held when it lies ahead, from the first header otherwise.
+  bool MoveTo(int index);
+
+  LhaMember member = {};
+  LhaMemberList list = {};  // `member` alone, as the decoder's current member
   cMorLhaDec decoder;
   int64_t firstHeader = -1;
+  int count = 0;
+  int installedCount = 0;
+  int64_t installedNameBytes = 0;
+  int held = 0;              // the index `member` holds, 0 for none
+  int64_t heldHeader = -1;   // where its header begins
 };

@@ -113,13 +113,3 @@ bool IsRestorableAppDataFile(const char* name) {
 }
 
 bool IsSetupInfoName(const char* name) { return lstrcmpiA(name, kSetupInfoName) == 0; }
-
-int InstalledMemberCount(const LhaMemberList& list) {
-  int installed = 0;
-  int seen = 0;
-  for (const LhaMember* member = list.head; member && seen < list.count; member = member->next) {
-    ++seen;
-    if (!IsSetupInfoName(member->name)) ++installed;
-  }
-  return installed;
-}

@@ -16,12 +16,8 @@ inline constexpr char kSetupInfoName[] = "SetupInfo.xml";
 inline constexpr char kProgramFilesPlaceholder[] = "#PROGRAMFILES#";
 inline constexpr char kAppDataPlaceholder[] = "#APPDATA#";
 
-struct LhaMemberList;
-
 // True for the update patch's name in any case: that member is never installed.
 bool IsSetupInfoName(const char* name);
-// The members of the list that an installation or update writes (all but the patch).
-int InstalledMemberCount(const LhaMemberList& list);
 
 // The two application-data folders an update backs up and can restore.
 inline constexpr char kCollectionsFolderName[] = "Collections";

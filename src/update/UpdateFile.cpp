@@ -91,6 +91,7 @@ int cUpdateFile::ListMembers() {
           if (IsSetupInfoName(member.name)) return true;
           requiredBytes += member.unpackedSize;
           memberList.Add(member.name);
+          if (memberList.GetCount() == 1) reader.ReserveInstalledNames(&memberList);
           ++memberCount;
           return true;
         }))

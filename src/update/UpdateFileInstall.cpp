@@ -55,7 +55,7 @@ const char* CheckedEntry(const morstd::cMorMemBlock& names, int i) {
 
 // Every member is checked before the first is written: an update that could not be
 // restored must not begin.
-void CheckMembers(const cLhaArchiveReader& reader) {
+void CheckMembers(cLhaArchiveReader& reader) {
   reader.Walk([](int, const LhaMember& member) {
     if (IsSetupInfoName(member.name)) return true;
     if (!IsProductPath(member.name, false)) throw kMemberNameRefused;
@@ -129,7 +129,7 @@ int cUpdateFile::InstallFiles(int* step, cProgressSink* progress, int total) {
       if (reader.ReadHeaders() != kLhaHeadersRead) throw kInstallHeadersUnread;
       CheckMembers(reader);
       // A pause after every member and after the merge.
-      pacer.emplace(InstalledMemberCount(reader.Members()) + 1, installPauseMs);
+      pacer.emplace(reader.InstalledCount() + 1, installPauseMs);
       cMorString path;
       if (!reader.Walk([&](int index, const LhaMember& member) {
             if (IsSetupInfoName(member.name)) return true;
@@ -161,6 +161,9 @@ int cUpdateFile::InstallFiles(int* step, cProgressSink* progress, int total) {
           }))
         throw kInstallMemberMissing;
     }
+    // Every member is in place: the deciphered payload goes (wiped) before the record
+    // is merged, so that the merge does not add to the memory the payload holds.
+    payload.Clear();
 
     // The shortcut choices of the installation survive every update.
     cUninstDat merged;

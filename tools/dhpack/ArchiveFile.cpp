@@ -104,8 +104,7 @@ bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
       return false;
   }
   const int result = reader.ReadHeaders();
-  // A failed header stays in the list as the last member.
-  validCount = result == kLhaHeadersRead ? reader.Count() : std::max(0, reader.Count() - 1);
+  validCount = reader.Count();
   switch (result) {
     case kLhaHeadersRead:
       return true;
@@ -120,7 +119,7 @@ bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
   }
 }
 
-bool cArchiveFile::StoredCrc(int index, uint16_t* crc) const {
+bool cArchiveFile::StoredCrc(int index, uint16_t* crc) {
   const int64_t header = reader.HeaderOffset(index);
   const int64_t total = static_cast<int64_t>(size);
   if (header < 0 || header + kNameOffset > total) return false;

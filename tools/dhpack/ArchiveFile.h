@@ -25,7 +25,7 @@ class cArchiveFile {
   int ValidCount() const { return validCount; }
   // The stored CRC-16 of the member's data, read from its header; false when the
   // header does not lie within the bytes.
-  bool StoredCrc(int index, uint16_t* crc) const;
+  bool StoredCrc(int index, uint16_t* crc);
 
  private:
   // The archive bytes: the file mapped into memory, or the deciphered image.

@@ -399,7 +399,7 @@ TEST_F(UpdateSequenceTest, PatchNotExtractedIs220WithItsMessage) {
     messages.insert(log.lines.back());
     EXPECT_FALSE(dhtest::PathExists(kBackupFolder));
   }
-  EXPECT_EQ((std::set<std::string>{"設定ファイル取得失敗(30260)\r\n", "設定ファイル取得失敗(30270)\r\n",
+  EXPECT_EQ((std::set<std::string>{"設定ファイル取得失敗(30270)\r\n",
                                    "設定ファイル取得失敗(30275)\r\n",
                                    "設定ファイル取得時に例外発生(69960)\r\n"}),
             messages);
