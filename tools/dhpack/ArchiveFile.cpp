@@ -108,9 +108,6 @@ bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
   switch (result) {
     case kLhaHeadersRead:
       return true;
-    case kLhaHeadersNoMemory:
-      *error = path + ": out of memory while reading the headers";
-      return false;
     default:
       *error = path + ": malformed header after member " +
                std::to_string(validCount) +
