@@ -59,7 +59,7 @@ for spec in $sizes; do
   fi
   imagebytes=$(stat -c %s "$image")
   largest=$bytes  # every member is a file of this size, or smaller
-  limit=$(awk -v i="$imagebytes" -v l="$largest" 'BEGIN { printf "%.2f", (2 * i + l + 1048576) / i }')
+  limit=$(awk -v i="$imagebytes" -v l="$largest" 'BEGIN { printf "%.3f", (2 * i + l + 1048576) / i }')
   label="$files x $bytes B"
 
   sandbox="$scratch/sandbox"
@@ -76,7 +76,7 @@ for spec in $sizes; do
       if [ "$mode" = unpaced ]; then
         work_us[$op]=$(awk -v s="$s" -v n="$members" 'BEGIN { printf "%.0f", s * 1e6 / n }')
         peak[$op]=$(awk -v p="$(field peak_kb "$out")" -v b="$(field baseline_kb "$out")" \
-          -v i="$imagebytes" 'BEGIN { printf "%.2f", (p - b) * 1024 / i }')
+          -v i="$imagebytes" 'BEGIN { printf "%.3f", (p - b) * 1024 / i }')
         if [ "$op" = install ]; then  # the installed tree, for the independent tools
           tree="$sandbox/C/Program Files/Dravenholt"
           cp_s=$(seconds cp -a "$tree" "$scratch/copy")
