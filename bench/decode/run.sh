@@ -33,13 +33,7 @@ name="${input##*/}"
 banner=$(( 9 + ${#name} + 1 + 9 ))
 cmp <(lhasa p "$archive" | tail -c +$((banner + 1))) "$input"
 
-seconds() {  # the wall time of one command, in seconds
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.6f\n", ns / 1e9 }'
-}
+. "$repo/bench/lib.sh"
 
 ours=() theirs=() inflate=()
 for _ in $(seq "$runs"); do

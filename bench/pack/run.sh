@@ -21,13 +21,7 @@ name="input-$megabytes.bin"
 [ -f "$work/$name" ] || python3 "$repo/bench/decode/make_input.py" "$work/$name" "$megabytes"
 cd "$work"
 
-seconds() {  # the wall time of one command, in seconds
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.6f\n", ns / 1e9 }'
-}
+. "$repo/bench/lib.sh"
 ours_pack() { rm -f ours.lzh; "$dhpack" pack ours.lzh "$name"; }
 jlha_pack() { rm -f jlha.lzh; lha a jlha.lzh "$name"; }
 gzip_pack() { gzip -9 -c "$name" > input.gz; }

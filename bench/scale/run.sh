@@ -36,13 +36,7 @@ trap 'rm -rf "$scratch"' EXIT
 command -v lhasa >/dev/null || { echo "bench: lhasa missing (make setup)" >&2; exit 1; }
 
 salt=00112233445566778899aabbccddeeff
-seconds() {  # the wall time of one command, in seconds
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  awk -v ns=$((end - start)) 'BEGIN { printf "%.3f\n", ns / 1e9 }'
-}
+. "$repo/bench/lib.sh"
 field() { sed -n "s/.*\b$1=\([^ ]*\).*/\1/p" <<<"$2"; }
 
 printf '%-22s %-10s %12s %9s %10s %8s\n' payload operation "µs/member" seconds "peak/image" limit
@@ -96,10 +90,10 @@ for spec in $sizes; do
       "${paced_s[$op]:--}" "${peak[$op]}x" "${limit}x"
   done
   printf '%-22s %-10s %12s %9s\n' "$label" "lhasa x" \
-    "$(awk -v s="$lhasa_s" -v n="$members" 'BEGIN { printf "%.0f", s * 1e6 / n }')" "$lhasa_s"
+    "$(awk -v s="$lhasa_s" -v n="$members" 'BEGIN { printf "%.0f", s * 1e6 / n }')" "$(printf %.3f "$lhasa_s")"
   printf '%-22s %-10s %12s %9s\n' "$label" "cp -a" \
-    "$(awk -v s="$cp_s" -v n="$members" 'BEGIN { printf "%.0f", s * 1e6 / n }')" "$cp_s"
+    "$(awk -v s="$cp_s" -v n="$members" 'BEGIN { printf "%.0f", s * 1e6 / n }')" "$(printf %.3f "$cp_s")"
   printf '%-22s %-10s %12s %9s\n' "$label" "rm -rf" \
-    "$(awk -v s="$rm_s" -v n="$members" 'BEGIN { printf "%.0f", s * 1e6 / n }')" "$rm_s"
+    "$(awk -v s="$rm_s" -v n="$members" 'BEGIN { printf "%.0f", s * 1e6 / n }')" "$(printf %.3f "$rm_s")"
   echo "  ($members members, image $(awk -v i="$imagebytes" 'BEGIN { printf "%.1f MB", i / 1e6 }'))"
 done

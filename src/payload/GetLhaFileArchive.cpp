@@ -209,9 +209,7 @@ int cGetLhaFile::ExtractAll(const char* installFolder, const char* appDataFolder
     if (!reader.Walk([&](int index, const LhaMember& member) {
           if (IsSetupInfo(member)) return true;
           if (!IsProductPath(member.name, false)) throw kExtractNameRefused;
-          extractedNames.Add(member.name);
-          // Room for every other name at once, now that the list has its first.
-          if (extractedNames.GetCount() == 1) reader.ReserveInstalledNames(&extractedNames);
+          reader.AddInstalledName(&extractedNames, member.name);
           path.Assign(member.name);
           path.ReplaceAll(kProgramFilesPlaceholder, installFolder);
           path.ReplaceAll(kAppDataPlaceholder, appDataFolder);

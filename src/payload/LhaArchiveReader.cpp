@@ -8,26 +8,26 @@ cLhaArchiveReader::cLhaArchiveReader() = default;
 
 cLhaArchiveReader::~cLhaArchiveReader() { std::memset(&member, 0, sizeof member); }
 
-int cLhaArchiveReader::Open(const void* bytes, uint32_t size) {
-  firstHeader = -1;
+void cLhaArchiveReader::ClearCounts() {
   count = 0;
   installedCount = 0;
   installedNameBytes = 0;
   held = 0;
   heldHeader = -1;
+}
+
+int cLhaArchiveReader::Open(const void* bytes, uint32_t size) {
+  ClearCounts();
+  firstHeader = -1;
   int result = OpenArchive(&list, size, bytes, &decoder);
   if (result == kLhaOpenFound) firstHeader = decoder.InputPos();
-  list.head = list.current = list.tail = &member;
-  list.count = 1;
-  list.currentIndex = 1;
+  // The decoder reads the list's current member only.
+  list.current = &member;
   return result;
 }
 
 int cLhaArchiveReader::ReadHeaders() {
-  count = 0;
-  installedCount = 0;
-  installedNameBytes = 0;
-  held = 0;
+  ClearCounts();
   if (firstHeader < 0 || !decoder.SetInputPos(firstHeader)) return kLhaHeaderMalformed;
   for (;;) {
     const int64_t header = decoder.InputPos();
@@ -44,8 +44,11 @@ int cLhaArchiveReader::ReadHeaders() {
   }
 }
 
-void cLhaArchiveReader::ReserveInstalledNames(morstd::cMorMemBlock* names) const {
-  const int64_t texts = int64_t{installedCount} - names->GetCount();
+void cLhaArchiveReader::AddInstalledName(morstd::cMorMemBlock* names, const char* name) const {
+  names->Add(name);
+  // The list takes a reserve only once it holds a first text.
+  if (names->GetCount() != 1) return;
+  const int64_t texts = int64_t{installedCount} - 1;
   const int64_t bytes = installedNameBytes - (names->GetDataSize() - 1);
   if (texts > 0 && bytes > 0 && bytes < INT32_MAX)
     names->Reserve(static_cast<int>(texts), static_cast<int>(bytes));
@@ -73,7 +76,6 @@ bool cLhaArchiveReader::MoveTo(int index) {
 
 bool cLhaArchiveReader::Select(int index) {
   if (!MoveTo(index)) return false;
-  list.current = &member;
   // A member the decoder cannot start (unknown method, data outside the archive) is
   // still selected; it then yields no bytes.
   return decoder.StartMember(&list) != cMorLhaDec::kNoTables;

@@ -33,13 +33,11 @@ class cLhaArchiveReader {
   // The members whose headers were read whole: all of them after kLhaHeadersRead,
   // those before the malformed one otherwise.
   int Count() const { return count; }
-  // Of those, the members an installation or update writes (all but the patch), and
-  // the bytes their names take with a terminating zero each.
+  // Of those, the members an installation or update writes (all but the patch).
   int InstalledCount() const { return installedCount; }
-  int64_t InstalledNameBytes() const { return installedNameBytes; }
-  // Makes room in `names`, which holds the names of the first installed members, for
-  // those of all of them, so that listing the rest copies nothing.
-  void ReserveInstalledNames(morstd::cMorMemBlock* names) const;
+  // Appends the name of the next installed member to `names`; with the first, makes
+  // room for all of them at once, so that listing the rest copies nothing.
+  void AddInstalledName(morstd::cMorMemBlock* names, const char* name) const;
 
   // Calls visit(index, member) for each counted member in archive order, index
   // 1-based, as long as visit returns true. The member is the reader's own: it holds
@@ -74,6 +72,8 @@ class cLhaArchiveReader {
   // Parses the header of the member at the 1-based index into `member`, walking on
   // from the member held when it lies ahead, from the first header otherwise.
   bool MoveTo(int index);
+  // Forgets the counts and the member held.
+  void ClearCounts();
 
   LhaMember member = {};
   LhaMemberList list = {};  // `member` alone, as the decoder's current member
@@ -81,7 +81,7 @@ class cLhaArchiveReader {
   int64_t firstHeader = -1;
   int count = 0;
   int installedCount = 0;
-  int64_t installedNameBytes = 0;
+  int64_t installedNameBytes = 0;  // of the installed members' names, each with its NUL
   int held = 0;              // the index `member` holds, 0 for none
   int64_t heldHeader = -1;   // where its header begins
 };

@@ -90,8 +90,7 @@ int cUpdateFile::ListMembers() {
     if (!reader.Walk([&](int, const LhaMember& member) {
           if (IsSetupInfoName(member.name)) return true;
           requiredBytes += member.unpackedSize;
-          memberList.Add(member.name);
-          if (memberList.GetCount() == 1) reader.ReserveInstalledNames(&memberList);
+          reader.AddInstalledName(&memberList, member.name);
           ++memberCount;
           return true;
         }))

@@ -1,6 +1,5 @@
 #include "ArchiveFile.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -104,13 +103,12 @@ bool cArchiveFile::Load(const std::string& path, bool dat, std::string* error) {
       return false;
   }
   const int result = reader.ReadHeaders();
-  validCount = reader.Count();
   switch (result) {
     case kLhaHeadersRead:
       return true;
     default:
       *error = path + ": malformed header after member " +
-               std::to_string(validCount) +
+               std::to_string(reader.Count()) +
                " (or no end marker)";
       return false;
   }

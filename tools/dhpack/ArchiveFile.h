@@ -21,8 +21,6 @@ class cArchiveFile {
   cArchiveFile& operator=(const cArchiveFile&) = delete;
 
   cLhaArchiveReader& Reader() { return reader; }
-  // Members whose headers were read whole (all of them after a successful Load).
-  int ValidCount() const { return validCount; }
   // The stored CRC-16 of the member's data, read from its header; false when the
   // header does not lie within the bytes.
   bool StoredCrc(int index, uint16_t* crc);
@@ -35,5 +33,4 @@ class cArchiveFile {
   void* mapping = nullptr;
   size_t mappingSize = 0;
   cLhaArchiveReader reader;
-  int validCount = 0;
 };

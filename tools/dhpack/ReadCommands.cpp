@@ -41,9 +41,8 @@ int ListArchive(const std::string& file, const ReadOptions& options) {
   cArchiveFile archive;
   std::string error;
   const bool loaded = archive.Load(file, options.dat, &error);
-  const int shown = archive.ValidCount();
+  // The members before a malformed header are listed all the same.
   archive.Reader().Walk([&](int index, const LhaMember& member) {
-    if (index > shown) return false;
     std::printf("%d\t%s\t%u\t%d\t", index, member.method, member.unpackedSize, member.packedSize);
     std::fwrite(member.name, 1, std::strlen(member.name), stdout);
     std::fputc('\n', stdout);

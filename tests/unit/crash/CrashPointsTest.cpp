@@ -18,6 +18,7 @@
 #include "support/TreeSnapshot.h"
 #include "uninstall/UninstallSequence.h"
 #include "unit/payload_host/PayloadFixture.h"
+#include "unit/update/UpdateMembers.h"
 #include "update/UpdateFile.h"
 #include "update/UpdateRecovery.h"
 #include "update/UpdateSequence.h"
@@ -43,30 +44,17 @@ const char* const kAsides[] = {"C:\\Program Files\\Dravenholt\\@Viewer",
 // Failures reported per driver before it stops listing them.
 constexpr int kReportedFailures = 5;
 
-std::vector<StoredMember> OldMembers() {
-  return {{"#PROGRAMFILES#\\", ""},
-          {"#PROGRAMFILES#\\DHViewer.exe", "old viewer"},
-          {"#PROGRAMFILES#\\Help\\", ""},
-          {"#PROGRAMFILES#\\Help\\old.html", "<html>old</html>"},
-          {"#APPDATA#\\", ""},
-          {"#APPDATA#\\Collections\\", ""},
-          {"#APPDATA#\\Collections\\mine.xml", "<collection/>"},
-          {"#APPDATA#\\Model\\", ""},
-          {"#APPDATA#\\Model\\model.ini", "old=1"}};
-}
+std::vector<StoredMember> OldMembers() { return dhtest::InstalledVersionMembers(); }
 
 // The update deletes the old Model and the old program files, and brings new ones.
 std::vector<StoredMember> NewMembers() {
-  return {{"#PROGRAMFILES#\\", ""},
-          {"#PROGRAMFILES#\\DHViewer.exe", "new viewer"},
-          {"#PROGRAMFILES#\\Help\\", ""},
-          {"#PROGRAMFILES#\\Help\\new.html", "<html>new</html>"},
-          {"#APPDATA#\\Model\\", ""},
-          {"#APPDATA#\\Model\\model.ini", "new=2"},
-          {"SetupInfo.xml",
-           "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<UpdatePatch>\r\n"
-           "<Version>1.0</Version>\r\n<DeleteFile><Collections>0</Collections><Model>1</Model>"
-           "<ProgramFiles>1</ProgramFiles></DeleteFile>\r\n</UpdatePatch>\r\n"}};
+  std::vector<StoredMember> members = dhtest::UpdateVersionMembers();
+  members.push_back(
+      {"SetupInfo.xml",
+       "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<UpdatePatch>\r\n"
+       "<Version>1.0</Version>\r\n<DeleteFile><Collections>0</Collections><Model>1</Model>"
+       "<ProgramFiles>1</ProgramFiles></DeleteFile>\r\n</UpdatePatch>\r\n"});
+  return members;
 }
 
 std::string Version() {

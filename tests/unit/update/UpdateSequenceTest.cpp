@@ -19,6 +19,7 @@
 #include "support/FileBytes.h"
 #include "support/TreeSnapshot.h"
 #include "unit/payload_host/PayloadFixture.h"
+#include "unit/update/UpdateMembers.h"
 #include "update/UpdateFile.h"
 #include "update/UpdateRecovery.h"
 #include "update/UpdateSequence.h"
@@ -76,26 +77,14 @@ std::string ModAdd(const std::string& type, const std::string& name, const std::
 // The installed (old) version: program files, data and the two data folders the
 // update backs up.
 std::vector<StoredMember> OldMembers() {
-  return {{"#PROGRAMFILES#\\", ""},
-          {"#PROGRAMFILES#\\DHViewer.exe", "old viewer"},
-          {"#PROGRAMFILES#\\Help\\", ""},
-          {"#PROGRAMFILES#\\Help\\old.html", "<html>old</html>"},
-          {"#APPDATA#\\", ""},
-          {"#APPDATA#\\Collections\\", ""},
-          {"#APPDATA#\\Collections\\mine.xml", "<collection/>"},
-          {"#APPDATA#\\Model\\", ""},
-          {"#APPDATA#\\Model\\model.ini", "old=1"},
-          {"SetupInfo.xml", Patch("")}};
+  std::vector<StoredMember> members = dhtest::InstalledVersionMembers();
+  members.push_back({"SetupInfo.xml", Patch("")});
+  return members;
 }
 
 // The update: six members to install and the patch.
 std::vector<StoredMember> NewMembers(const std::string& patch) {
-  std::vector<StoredMember> members = {{"#PROGRAMFILES#\\", ""},
-                                       {"#PROGRAMFILES#\\DHViewer.exe", "new viewer"},
-                                       {"#PROGRAMFILES#\\Help\\", ""},
-                                       {"#PROGRAMFILES#\\Help\\new.html", "<html>new</html>"},
-                                       {"#APPDATA#\\Model\\", ""},
-                                       {"#APPDATA#\\Model\\model.ini", "new=2"}};
+  std::vector<StoredMember> members = dhtest::UpdateVersionMembers();
   if (!patch.empty()) members.push_back({"SetupInfo.xml", patch});
   return members;
 }
